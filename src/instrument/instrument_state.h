@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "instrument/reading_value.h"
+
+namespace calvex {
+
+// The one record of the instrument's latest reading and of the run's mode flags. Every window
+// reads it directly on the user-interface thread; the frame decoders write the reading fields.
+struct InstrumentState {
+    // Connection and mode
+    int ComPort = 0;
+    bool AutoScan = false;
+    std::string SampleDate;
+    std::string SampleTime;
+    std::string SampleStamp;
+    float SampleSeconds = 2.0f;
+    bool RecordingOn = false;
+    bool GraphActive = false;
+    bool AvgOpen = false;
+    bool AvgRunning = false;
+    bool MemoryOpen = false;
+    ReadingValue UnitAtStart;
+    bool DualModelAtStart = false;
+
+    // The reading, written by the frame decoders
+    bool UnitC = false;
+    bool UnitF = false;
+    bool UnitK = false;
+    ReadingValue Unit;
+    bool DualModel = false;
+    ReadingValue TcType;
+    bool T1Blank = false;
+    bool T1Over = false;
+    bool T1Negative = false;
+    bool T2Blank = false;
+    bool T2Over = false;
+    bool T2Negative = false;
+    ReadingValue T1Value;
+    ReadingValue T2Value;
+    ReadingValue T1T2Value;
+    ReadingValue T1C, T1F, T1K;
+    ReadingValue T2C, T2F, T2K;
+    ReadingValue T1T2C, T1T2F, T1T2K;
+};
+
+}  // namespace calvex

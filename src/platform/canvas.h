@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace calvex {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The standard 16-colour palette by number (7 light grey, 15 white).
+Rgb paletteColor(int index);
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kWhite{255, 255, 255};
+
+enum class LineStyle { Solid, Dotted };
+
+// A drawing surface in client-area pixels, x to the right, y downwards. What is drawn stays until
+// it is drawn over or cleared.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual void clear(Rgb background) = 0;
+    virtual void line(double x1, double y1, double x2, double y2, Rgb color, int width = 1,
+                      LineStyle style = LineStyle::Solid) = 0;
+    // A filled box between two corners (either order), edges included.
+    virtual void fillBox(double x1, double y1, double x2, double y2, Rgb color) = 0;
+    virtual double textWidth(const std::string& text) const = 0;
+    virtual double textHeight(const std::string& text) const = 0;
+    // Text with its top-left corner at (x, y).
+    virtual void drawText(double x, double y, const std::string& text, Rgb color) = 0;
+};
+
+}  // namespace calvex

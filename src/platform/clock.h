@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+namespace calvex {
+
+struct LocalDateTime {
+    int year = 2000;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+// The machine's clocks: the wall clock for the texts the user sees, a monotonic clock for waits,
+// so that a wait also ends across midnight or a clock change.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalDateTime now() const = 0;
+    virtual std::int64_t monotonicMs() const = 0;
+
+    // Seconds since midnight, with the fraction.
+    double secondsSinceMidnight() const {
+        const LocalDateTime t = now();
+        return t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;
+    }
+};
+
+}  // namespace calvex

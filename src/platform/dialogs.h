@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace calvex {
+
+// The program's name, the title of its message boxes.
+inline constexpr const char* kProgramName = "Calvex";
+// Message box style: OK button with the critical-stop icon.
+inline constexpr int kCriticalStop = 16;
+
+// Message boxes, input boxes, file dialogs and the busy pointer.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A message box with an OK button; style 16 shows the critical-stop icon. `details` holds the
+    // system's own explanation, shown on demand. `title` empty means the program's name.
+    virtual void message(const std::string& text, int style = kCriticalStop, const std::string& details = {},
+                         const std::string& title = {}) = 0;
+    // An input box; returns the answer, or an empty text when the user cancels.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+    // The open-file dialog: the chosen full path, or empty when cancelled.
+    virtual std::string openFile() = 0;
+    // The save dialog with the filter "All Files (*.*)" and a prompt before replacing a file:
+    // the chosen full path, or empty when cancelled.
+    virtual std::string saveFile() = 0;
+    // The hourglass pointer on (true) or the default pointer back (false).
+    virtual void setBusy(bool busy) = 0;
+};
+
+}  // namespace calvex

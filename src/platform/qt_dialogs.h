@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/dialogs.h"
+
+namespace calvex {
+
+class QtDialogs : public Dialogs {
+public:
+    // Dialogs open over `parent` when it is set (the main window).
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    void message(const std::string& text, int style, const std::string& details, const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    std::string openFile() override;
+    std::string saveFile() override;
+    void setBusy(bool busy) override;
+
+private:
+    QPointer<QWidget> m_parent;
+    int m_busyDepth = 0;
+};
+
+}  // namespace calvex

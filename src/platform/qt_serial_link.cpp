@@ -1,0 +1,120 @@
+#include "platform/qt_serial_link.h"
+
+#include <QFileInfo>
+
+#include "instrument/text_format.h"
+
+namespace calvex {
+
+namespace {
+
+struct LineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// "9600,n,8,1": baud, parity letter, data bits, stop bits.
+LineSettings parseSettings(const std::string& text) {
+    LineSettings s;
+    const QStringList parts = QString::fromStdString(text).split(',');
+    if (parts.size() > 0) s.baud = static_cast<qint32>(leadingNumber(parts[0].toStdString()));
+    if (parts.size() > 1) {
+        const QString p = parts[1].trimmed().toLower();
+        s.parity = p == "e" ? QSerialPort::EvenParity : p == "o" ? QSerialPort::OddParity : QSerialPort::NoParity;
+    }
+    if (parts.size() > 2) {
+        const int bits = parts[2].trimmed().toInt();
+        if (bits >= 5 && bits <= 8) s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+    }
+    if (parts.size() > 3 && parts[3].trimmed() == "2") s.stopBits = QSerialPort::TwoStop;
+    return s;
+}
+
+}  // namespace
+
+QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, QObject* parent)
+    : QObject(parent), m_deviceMap(std::move(deviceMap)) {
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { notifyActivity(); });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
+}
+
+void QtSerialLink::setPortNumber(int number) { m_number = number; }
+
+void QtSerialLink::setSettings(const std::string& settings) { m_settings = settings; }
+
+std::string QtSerialLink::deviceName(int number) const {
+    if (const auto it = m_deviceMap.find(number); it != m_deviceMap.end()) return it->second;
+#ifdef Q_OS_WIN
+    return "COM" + std::to_string(number);
+#else
+    return "/dev/ttyS" + std::to_string(number - 1);
+#endif
+}
+
+bool QtSerialLink::open() {
+    m_failed = false;
+    m_lastError.clear();
+    if (m_number < 1) {
+        m_lastError = "No COM port was chosen.";
+        return false;
+    }
+    const std::string device = deviceName(m_number);
+    m_port.setPortName(QString::fromStdString(device));
+    const LineSettings s = parseSettings(m_settings);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_lastError = device + ": " + m_port.errorString().toStdString();
+        if (m_port.error() == QSerialPort::PermissionError) {
+            m_lastError += "\nOn Linux the user must be a member of the 'dialout' group to use serial ports "
+                           "(sudo usermod -aG dialout $USER, then log in again).";
+        }
+        m_port.clearError();
+        m_failed = false;
+        return false;
+    }
+    m_port.setBaudRate(s.baud);
+    m_port.setParity(s.parity);
+    m_port.setDataBits(s.dataBits);
+    m_port.setStopBits(s.stopBits);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    return true;
+}
+
+void QtSerialLink::close() {
+    if (m_port.isOpen()) m_port.close();
+    m_port.clearError();
+    m_failed = false;
+}
+
+int QtSerialLink::bytesWaiting() {
+    if (!m_port.isOpen()) return 0;
+    return static_cast<int>(m_port.bytesAvailable());
+}
+
+std::string QtSerialLink::readAll() {
+    if (!m_port.isOpen()) return {};
+    const QByteArray bytes = m_port.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void QtSerialLink::clearInput() {
+    if (!m_port.isOpen()) return;
+    m_port.readAll();
+    m_port.clear(QSerialPort::Input);
+}
+
+bool QtSerialLink::write(std::string_view bytes) {
+    if (!m_port.isOpen()) return false;
+    return m_port.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+void QtSerialLink::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
+    if (!m_port.isOpen()) return;  // failures of open() are reported by open() itself
+    m_failed = true;
+    m_lastError = m_port.errorString().toStdString();
+    notifyActivity();
+}
+
+}  // namespace calvex

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <map>
+
+#include "platform/serial_link.h"
+
+namespace calvex {
+
+// COMn on QSerialPort: /dev/ttyS(n-1) on Linux, COMn on Windows, unless the command line maps
+// the number to another device (a USB adapter, the simulator's pseudo-terminal).
+class QtSerialLink : public QObject, public SerialLink {
+    Q_OBJECT
+public:
+    explicit QtSerialLink(std::map<int, std::string> deviceMap = {}, QObject* parent = nullptr);
+
+    void setPortNumber(int number) override;
+    int portNumber() const override { return m_number; }
+    void setSettings(const std::string& settings) override;
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    bool failed() const override { return m_failed; }
+    std::string lastError() const override { return m_lastError; }
+    std::string deviceName(int number) const override;
+    int bytesWaiting() override;
+    std::string readAll() override;
+    void clearInput() override;
+    bool write(std::string_view bytes) override;
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    std::map<int, std::string> m_deviceMap;
+    int m_number = 1;
+    std::string m_settings = "9600,n,8,1";
+    bool m_failed = false;
+    std::string m_lastError;
+};
+
+}  // namespace calvex

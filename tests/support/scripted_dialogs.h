@@ -1,0 +1,61 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace calvex::test {
+
+// Dialogs that answer from queues the test fills, and remember every message shown.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Message {
+        std::string text;
+        int style;
+        std::string details;
+        std::string title;
+    };
+    struct Input {
+        std::string prompt;
+        std::string title;
+        std::string defaultText;
+    };
+
+    void message(const std::string& text, int style, const std::string& details, const std::string& title) override {
+        messages.push_back({text, style, details, title});
+    }
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override {
+        inputs.push_back({prompt, title, defaultText});
+        return pop(inputAnswers);
+    }
+    std::string openFile() override {
+        ++openDialogs;
+        return pop(openAnswers);
+    }
+    std::string saveFile() override {
+        ++saveDialogs;
+        return pop(saveAnswers);
+    }
+    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+
+    std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
+    std::deque<std::string> openAnswers;
+    std::deque<std::string> saveAnswers;
+    std::vector<Message> messages;
+    std::vector<Input> inputs;
+    int openDialogs = 0;
+    int saveDialogs = 0;
+    int busyDepth = 0;
+
+private:
+    static std::string pop(std::deque<std::string>& queue) {
+        if (queue.empty()) return {};
+        std::string answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace calvex::test
