@@ -8,13 +8,17 @@ namespace {
 
 constexpr double kKelvinOffset = 273.2;
 
-bool bit(std::uint8_t value, int n) { return (value >> n) & 1; }
+bool bit(std::uint8_t value, int n) {
+    return (value >> n) & 1;
+}
 
 // One channel's value from its flags: a marker text or the signed magnitude in tenths.
 ReadingValue channelValue(bool blank, bool over, bool negative, std::uint8_t high, std::uint8_t low) {
     const double magnitude = (high * 256 + low) / 10.0;
-    if (blank) return ReadingValue("----");
-    if (negative) return over ? ReadingValue("-OL") : ReadingValue(-magnitude);
+    if (blank)
+        return ReadingValue("----");
+    if (negative)
+        return over ? ReadingValue("-OL") : ReadingValue(-magnitude);
     return over ? ReadingValue("OL") : ReadingValue(magnitude);
 }
 
@@ -73,7 +77,8 @@ void DecodeT2Status(InstrumentState& state, std::uint8_t status) {
 }
 
 void DecodeT2Value(InstrumentState& state, std::uint8_t high, std::uint8_t low) {
-    if (!state.DualModel) return;
+    if (!state.DualModel)
+        return;
     const ReadingValue value = channelValue(state.T2Blank, state.T2Over, state.T2Negative, high, low);
     storeChannel(state, value, state.T2Value, state.T2C, state.T2F, state.T2K);
 
@@ -99,7 +104,8 @@ void DecodeT2Value(InstrumentState& state, std::uint8_t high, std::uint8_t low) 
 
 void DecodeTcType(InstrumentState& state, std::uint8_t code) {
     static constexpr const char* kTypes[] = {"K", "J", "E", "T", "R", "S", "N"};
-    if (code < 7) state.TcType = kTypes[code];
+    if (code < 7)
+        state.TcType = kTypes[code];
 }
 
 void decodeReading(InstrumentState& state, const std::uint8_t bytes[7]) {

@@ -8,7 +8,8 @@ namespace calvex {
 
 double leadingNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
@@ -27,43 +28,54 @@ double leadingNumber(std::string_view text) {
             break;
         }
     }
-    if (!digits) return 0.0;
+    if (!digits)
+        return 0.0;
     double value = 0.0;
     // from_chars reads "." whatever the locale; a lone trailing point is simply not consumed.
     const auto result = std::from_chars(text.data() + first, text.data() + i, value);
-    if (result.ec != std::errc() || !std::isfinite(value)) return 0.0;
+    if (result.ec != std::errc() || !std::isfinite(value))
+        return 0.0;
     return negative ? -value : value;
 }
 
 double roundHalfEven(double value) {
-    if (!std::isfinite(value)) return value;
+    if (!std::isfinite(value))
+        return value;
     const double lower = std::floor(value);
     const double diff = value - lower;
-    if (diff < 0.5) return lower;
-    if (diff > 0.5) return lower + 1.0;
+    if (diff < 0.5)
+        return lower;
+    if (diff > 0.5)
+        return lower + 1.0;
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
 }
 
 namespace {
 
 std::string printfNumber(double value, int decimals) {
-    if (!std::isfinite(value)) return "0";
+    if (!std::isfinite(value))
+        return "0";
     // to_chars never looks at the locale, unlike printf.
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string text(buffer, result.ptr);
     // A value that rounds to zero shows without a sign.
-    if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
     return text;
 }
 
 }  // namespace
 
-std::string formatFixed1(double value) { return printfNumber(value, 1); }
+std::string formatFixed1(double value) {
+    return printfNumber(value, 1);
+}
 
 std::string formatUpTo2(double value) {
     std::string text = printfNumber(value, 2);
-    while (!text.empty() && text.back() == '0') text.pop_back();
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
     return text;
 }
 
@@ -72,22 +84,27 @@ std::string formatNumber(double value, std::string_view pattern) {
 }
 
 std::string plainNumber(double value) {
-    if (!std::isfinite(value)) return "0";
+    if (!std::isfinite(value))
+        return "0";
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
     std::string text(buffer, result.ptr);
     if (text.find_first_of("eE") != std::string::npos) {
         text = printfNumber(value, 2);
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
     }
-    if (text == "-0") text = "0";
+    if (text == "-0")
+        text = "0";
     return text;
 }
 
 std::string formatTimeOfDay(long long seconds) {
     long long s = seconds % 86400;
-    if (s < 0) s += 86400;
+    if (s < 0)
+        s += 86400;
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", static_cast<int>(s / 3600),
                   static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
@@ -106,7 +123,8 @@ std::optional<int> parseTimeOfDay(std::string_view text) {
     int digits = 0;
     for (const char c : text) {
         if (c >= '0' && c <= '9') {
-            if (++digits > 2) return std::nullopt;
+            if (++digits > 2)
+                return std::nullopt;
             fields[count] = fields[count] * 10 + (c - '0');
         } else if (c == ':' && digits > 0 && count < 2) {
             ++count;
@@ -115,8 +133,10 @@ std::optional<int> parseTimeOfDay(std::string_view text) {
             return std::nullopt;
         }
     }
-    if (count != 2 || digits == 0) return std::nullopt;
-    if (fields[0] > 23 || fields[1] > 59 || fields[2] > 59) return std::nullopt;
+    if (count != 2 || digits == 0)
+        return std::nullopt;
+    if (fields[0] > 23 || fields[1] > 59 || fields[2] > 59)
+        return std::nullopt;
     return fields[0] * 3600 + fields[1] * 60 + fields[2];
 }
 

@@ -29,7 +29,8 @@ TEST(FrameAcceptance, NeedsNineBytesWithStartAndEndMarks) {
         {good.substr(1) + "\x03", false},  // a block that starts mid-frame
         {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(isFrame(c.block), c.accepted) << testing::PrintToString(c.block);
+    for (const Case& c : cases)
+        EXPECT_EQ(isFrame(c.block), c.accepted) << testing::PrintToString(c.block);
 }
 
 TEST(FrameDecoding, WorkedExampleDualCelsiusTypeK) {
@@ -52,13 +53,13 @@ TEST(FrameDecoding, StatusByteOfChannelOne) {
         ReadingValue value;
     };
     const Case cases[] = {
-        {0x00, 0x00, 0xFB, "C", 25.1},       {0x01, 0x03, 0xE8, "F", 100.0},
-        {0x02, 0x0B, 0xB8, "K", 300.0},      {0x03, 0x00, 0x0A, "F", 1.0},  // code 3 is also F
-        {0x23, 0x01, 0x02, "F", "----"},     // bit 5
-        {0x60, 0x01, 0x02, "C", "----"},     // bit 5 wins over bit 6
-        {0xE0, 0x01, 0x02, "C", "----"},     // and over bits 6 and 7
-        {0xC0, 0x01, 0x02, "C", "-OL"},      {0x40, 0x01, 0x02, "C", "OL"},
-        {0x80, 0x04, 0xD2, "C", -123.4},     {0x1C, 0xFF, 0xFF, "C", 6553.5},  // bits 2-4 ignored
+        {0x00, 0x00, 0xFB, "C", 25.1},   {0x01, 0x03, 0xE8, "F", 100.0},
+        {0x02, 0x0B, 0xB8, "K", 300.0},  {0x03, 0x00, 0x0A, "F", 1.0},  // code 3 is also F
+        {0x23, 0x01, 0x02, "F", "----"},                                // bit 5
+        {0x60, 0x01, 0x02, "C", "----"},                                // bit 5 wins over bit 6
+        {0xE0, 0x01, 0x02, "C", "----"},                                // and over bits 6 and 7
+        {0xC0, 0x01, 0x02, "C", "-OL"},  {0x40, 0x01, 0x02, "C", "OL"},
+        {0x80, 0x04, 0xD2, "C", -123.4}, {0x1C, 0xFF, 0xFF, "C", 6553.5},  // bits 2-4 ignored
         {0x80, 0x00, 0x00, "C", -0.0},
     };
     for (const Case& c : cases) {
@@ -98,13 +99,13 @@ TEST(FrameDecoding, DifferenceRulesInOrder) {
         const char* textC;
     };
     const Case cases[] = {
-        {0xC0, 0, 0, 0xC0, 0, 0, "OL", "OL"},           // -OL, -OL: rule 2 before rule 3
-        {0x00, 0, 250, 0x40, 0, 0, "-OL", "-OL"},       // 25.0, OL
-        {0x40, 0, 0, 0x20, 0, 0, "----", "----"},       // OL, ----
-        {0x00, 0, 250, 0x80, 0, 100, 35.0, "35.0"},     // 25.0 - (-10.0)
-        {0x00, 0, 251, 0x00, 0, 234, 1.7, "1.7"},       // 25.1 - 23.4
-        {0x40, 0, 0, 0x40, 0, 0, "OL", "OL"},           // OL, OL
-        {0xC0, 0, 0, 0x00, 0, 5, "-OL", "-OL"},         // -OL, 0.5
+        {0xC0, 0, 0, 0xC0, 0, 0, "OL", "OL"},        // -OL, -OL: rule 2 before rule 3
+        {0x00, 0, 250, 0x40, 0, 0, "-OL", "-OL"},    // 25.0, OL
+        {0x40, 0, 0, 0x20, 0, 0, "----", "----"},    // OL, ----
+        {0x00, 0, 250, 0x80, 0, 100, 35.0, "35.0"},  // 25.0 - (-10.0)
+        {0x00, 0, 251, 0x00, 0, 234, 1.7, "1.7"},    // 25.1 - 23.4
+        {0x40, 0, 0, 0x40, 0, 0, "OL", "OL"},        // OL, OL
+        {0xC0, 0, 0, 0x00, 0, 5, "-OL", "-OL"},      // -OL, 0.5
     };
     for (const Case& c : cases) {
         const InstrumentState s = decode({0x02, c.s1, c.h1, c.l1, c.s2, c.h2, c.l2, 0, 0x03});
@@ -122,7 +123,7 @@ TEST(FrameDecoding, DifferenceRulesInOrder) {
 
 TEST(FrameDecoding, DualByteAndSingleModelKeepsChannelTwo) {
     InstrumentState s = decode({0x02, 0x00, 0x00, 0xFB, 0xFE, 0x00, 0x64, 0x00, 0x03});
-    EXPECT_TRUE(s.DualModel);  // only exactly 0xFF means single
+    EXPECT_TRUE(s.DualModel);                    // only exactly 0xFF means single
     EXPECT_EQ(s.T2Value, ReadingValue("----"));  // 0xFE carries bit 5
 
     s = decode({0x02, 0x00, 0x00, 0xFB, 0x00, 0x00, 0x64, 0x00, 0x03}, s);

@@ -14,18 +14,21 @@ TEST(TextFormat, LeadingNumber) {
         double value;
     };
     const Case cases[] = {
-        {"23.4", 23.4}, {"  -12.5C", -12.5}, {"1-5", 1},   {"OL", 0},     {"-OL", 0},   {"----", 0},
-        {"", 0},        {"  ", 0},           {".5", 0.5},  {"-.25", -0.25}, {"7.", 7},  {"1.2.3", 1.2},
-        {"+3", 3},      {"12:30:00", 12},    {"23,4", 23}, {"-", 0},      {"\t9", 9},   {"1e5", 1},
-        {"0007", 7},    {"99999999999999999999", 1e20},
+        {"23.4", 23.4}, {"  -12.5C", -12.5}, {"1-5", 1},   {"OL", 0},
+        {"-OL", 0},     {"----", 0},         {"", 0},      {"  ", 0},
+        {".5", 0.5},    {"-.25", -0.25},     {"7.", 7},    {"1.2.3", 1.2},
+        {"+3", 3},      {"12:30:00", 12},    {"23,4", 23}, {"-", 0},
+        {"\t9", 9},     {"1e5", 1},          {"0007", 7},  {"99999999999999999999", 1e20},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(leadingNumber(c.text), c.value) << c.text;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(leadingNumber(c.text), c.value) << c.text;
 }
 
 TEST(TextFormat, RoundHalfEven) {
-    const std::pair<double, double> cases[] = {{2.5, 2}, {3.5, 4}, {0.5, 0}, {1.5, 2},  {-2.5, -2},
+    const std::pair<double, double> cases[] = {{2.5, 2}, {3.5, 4}, {0.5, 0}, {1.5, 2},        {-2.5, -2},
                                                {2.4, 2}, {2.6, 3}, {0, 0},   {100000, 100000}};
-    for (const auto& [in, out] : cases) EXPECT_EQ(roundHalfEven(in), out) << in;
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(roundHalfEven(in), out) << in;
 }
 
 TEST(TextFormat, Patterns) {
@@ -35,10 +38,18 @@ TEST(TextFormat, Patterns) {
         const char* upTo2;
     };
     const Case cases[] = {
-        {25.1, "25.1", "25.1"},     {245, "245.0", "245."},   {12.5, "12.5", "12.5"},
-        {1.333, "1.3", "1.33"},     {-200, "-200.0", "-200."}, {0, "0.0", "0."},
-        {0.04, "0.0", "0.04"},      {-0.04, "0.0", "-0.04"},   {-0.001, "0.0", "0."},
-        {37.77777, "37.8", "37.78"}, {1.7000000000000028, "1.7", "1.7"}, {6553.5, "6553.5", "6553.5"},
+        {25.1, "25.1", "25.1"},
+        {245, "245.0", "245."},
+        {12.5, "12.5", "12.5"},
+        {1.333, "1.3", "1.33"},
+        {-200, "-200.0", "-200."},
+        {0, "0.0", "0."},
+        {0.04, "0.0", "0.04"},
+        {-0.04, "0.0", "-0.04"},
+        {-0.001, "0.0", "0."},
+        {37.77777, "37.8", "37.78"},
+        {1.7000000000000028, "1.7", "1.7"},
+        {6553.5, "6553.5", "6553.5"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(formatFixed1(c.value), c.fixed1) << c.value;
@@ -68,7 +79,8 @@ TEST(TextFormat, TimesAndDates) {
 TEST(TextFormat, LocaleNeverChangesTheTexts) {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) std::setlocale(LC_NUMERIC, "C");
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        std::setlocale(LC_NUMERIC, "C");
     EXPECT_EQ(formatFixed1(23.4), "23.4");
     EXPECT_DOUBLE_EQ(leadingNumber("23.4"), 23.4);
     std::setlocale(LC_ALL, saved.c_str());

@@ -1,0 +1,158 @@
+#include "panel/poller.h"
+
+#include <cstdint>
+
+#include "instrument/meter.h"
+
+namespace calvex {
+
+namespace {
+
+constexpr const char* kLineSettings = "9600,n,8,1";
+
+}  // namespace
+
+bool Poller::openChosenPort(InstrumentState& state, SerialLink& port) {
+    port.setPortNumber(state.ComPort);
+    port.setSettings(kLineSettings);
+    return port.isOpen() || port.open();
+}
+
+std::int64_t Poller::msUntilDeadline() const {
+    if (m_phase != Phase::Waiting)
+        return -1;
+    const std::int64_t left = m_attemptStart + kWaitMs - m_clock.monotonicMs();
+    return left > 0 ? left : 0;
+}
+
+void Poller::tick() {
+    switch (m_phase) {
+        case Phase::Idle:
+            m_silence = 0;
+            startAttempt();
+            break;
+        case Phase::Reopen:
+            tryReopen();
+            break;
+        case Phase::Waiting:
+        case Phase::NoData:
+            check();
+            break;
+    }
+}
+
+void Poller::wake() {
+    if (m_phase == Phase::Waiting || m_phase == Phase::NoData)
+        check();
+}
+
+// Steps 1 and 2 of a poll: drop what was waiting (a partial frame included), note the start.
+void Poller::startAttempt() {
+    if (!m_port.isOpen() || m_port.failed()) {
+        recover();
+        return;
+    }
+    m_port.readAll();
+    m_port.clearInput();
+    m_attemptStart = m_clock.monotonicMs();
+    m_phase = Phase::Waiting;
+    check();
+}
+
+void Poller::check() {
+    // A port event raised inside check() (a read, an open) must not re-enter it.
+    if (m_checking)
+        return;
+    m_checking = true;
+    if (!m_port.isOpen() || m_port.failed()) {
+        recover();
+    } else if (m_phase == Phase::NoData) {
+        if (m_port.bytesWaiting() != 0) {
+            m_view.showComText(comText());
+            m_port.readAll();
+            m_phase = Phase::Idle;
+        }
+    } else if (m_phase == Phase::Waiting) {
+        if (m_port.bytesWaiting() >= static_cast<int>(kFrameLength) ||
+            m_clock.monotonicMs() - m_attemptStart >= kWaitMs) {
+            evaluate();
+        }
+    }
+    m_checking = false;
+}
+
+// Steps 4 to 7: a frame, a retry, or a silent instrument.
+void Poller::evaluate() {
+    const int waiting = m_port.bytesWaiting();
+    if (waiting < static_cast<int>(kFrameLength) && m_silence < kSilentAfter) {
+        ++m_silence;
+        startAttempt();
+        return;
+    }
+    if (m_silence < kSilentAfter) {
+        const std::string block = m_port.readAll();
+        m_silence = 0;
+        if (!isFrame(block)) {
+            startAttempt();
+            return;
+        }
+        acceptFrame(block);
+        return;
+    }
+    onSilent();
+}
+
+void Poller::onSilent() {
+    m_view.showComText("No COM");
+    if (!m_state.AutoScan) {
+        // Wait, without a limit, for any byte at all.
+        m_phase = Phase::NoData;
+        if (m_port.bytesWaiting() != 0) {
+            m_view.showComText(comText());
+            m_port.readAll();
+            m_phase = Phase::Idle;
+        }
+        return;
+    }
+    // Automatic scan: on to the next port, within the same poll.
+    m_state.ComPort = m_state.ComPort >= 8 ? 1 : m_state.ComPort + 1;
+    m_port.close();
+    if (!openChosenPort(m_state, m_port)) {
+        recover();
+        return;
+    }
+    m_silence = 0;
+    startAttempt();
+}
+
+void Poller::acceptFrame(const std::string& block) {
+    m_view.showComText(comText());
+    std::uint8_t bytes[7];
+    for (int i = 0; i < 7; ++i)
+        bytes[i] = static_cast<std::uint8_t>(block[static_cast<std::size_t>(i) + 1]);
+    decodeReading(m_state, bytes);
+    m_phase = Phase::Idle;
+    m_view.showReading();
+}
+
+// A port that fails during a poll. With the automatic scan the poller falls back to COM1 and
+// scans again from there. With a port the user chose it stays on that port: it closes it and
+// reopens it on the following ticks, so an adapter pulled and put back is found again.
+void Poller::recover() {
+    m_port.close();
+    m_view.showComText("No COM");
+    if (m_state.AutoScan) {
+        m_state.ComPort = 1;
+        openChosenPort(m_state, m_port);
+        m_phase = Phase::Idle;
+        return;
+    }
+    m_phase = Phase::Reopen;
+}
+
+void Poller::tryReopen() {
+    if (openChosenPort(m_state, m_port))
+        m_phase = Phase::Idle;
+}
+
+}  // namespace calvex

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "instrument/instrument_state.h"
+#include "platform/clock.h"
+#include "platform/serial_link.h"
+
+namespace calvex {
+
+// What the poller shows on the main window.
+class PollerView {
+  public:
+    virtual ~PollerView() = default;
+    // LblCOM: "COM" followed by the port number, or "No COM".
+    virtual void showComText(const std::string& text) = 0;
+    // A frame was decoded into the instrument state: refresh the reading (also closes a graph
+    // whose run ended).
+    virtual void showReading() = 0;
+};
+
+// The live polling of the instrument as a state machine. The spec of one poll: flush the port,
+// wait until 9 bytes are waiting or 2 s have passed, up to five times, then decode a frame, or
+// count the instrument as silent. Each wait is a state, advanced by the panel's 150 ms timer
+// (tick) and by the port's activity (wake); nothing here loops or sleeps.
+class Poller {
+  public:
+    enum class Phase { Idle, Waiting, NoData, Reopen };
+
+    static constexpr std::int64_t kWaitMs = 2000;
+    static constexpr int kSilentAfter = 4;  // the fifth empty wait counts the instrument as silent
+
+    Poller(InstrumentState& state, SerialLink& port, const Clock& clock, PollerView& view)
+        : m_state(state), m_port(port), m_clock(clock), m_view(view) {}
+
+    // The timer tick: starts a poll when none is running, else checks the running wait.
+    void tick();
+    // New bytes arrived (or the port failed): re-check the running wait at once.
+    void wake();
+    // Drops a running poll (polling stopped by another command); the next tick starts afresh.
+    void reset() { m_phase = Phase::Idle; }
+
+    Phase phase() const { return m_phase; }
+    // Milliseconds until the running wait times out, or -1 when nothing waits on time.
+    std::int64_t msUntilDeadline() const;
+
+    // Opens the port chosen by ComPort with the line settings; false when it cannot be opened.
+    static bool openChosenPort(InstrumentState& state, SerialLink& port);
+
+  private:
+    void startAttempt();
+    void check();
+    void evaluate();
+    void onSilent();
+    void acceptFrame(const std::string& block);
+    void recover();
+    void tryReopen();
+    std::string comText() const { return "COM" + std::to_string(m_state.ComPort); }
+
+    InstrumentState& m_state;
+    SerialLink& m_port;
+    const Clock& m_clock;
+    PollerView& m_view;
+    Phase m_phase = Phase::Idle;
+    int m_silence = 0;
+    std::int64_t m_attemptStart = 0;
+    bool m_checking = false;
+};
+
+}  // namespace calvex

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "panel/poller.h"
+#include "support/fake_serial_link.h"
+#include "support/manual_clock.h"
+
+namespace calvex {
+namespace {
+
+const std::string kFrame("\x02\x00\x00\xFB\x60\x00\x64\x00\x03", 9);        // dual, 25.1 C, T2 "----"
+const std::string kSingleFrame("\x02\x01\x03\xE8\xFF\x00\x00\x01\x03", 9);  // single, 100.0 F, type J
+
+struct RecordingView : PollerView {
+    void showComText(const std::string& text) override { com.push_back(text); }
+    void showReading() override { ++readings; }
+    std::vector<std::string> com;
+    int readings = 0;
+};
+
+struct PollerRig {
+    explicit PollerRig(int comPort = 1, bool autoScan = false) {
+        state.ComPort = comPort;
+        state.AutoScan = autoScan;
+        Poller::openChosenPort(state, port);
+    }
+    // Lets `ms` milliseconds pass as the panel runs the poller: a tick every 150 ms, and a
+    // wake-up when the running wait's time is up.
+    void run(int ms) {
+        for (int t = 10; t <= ms; t += 10) {
+            clock.advanceMs(10);
+            if (t % 150 == 0) {
+                poller.tick();
+            } else if (poller.msUntilDeadline() == 0) {
+                poller.wake();
+            }
+        }
+    }
+    InstrumentState state;
+    test::FakeSerialLink port;
+    test::ManualClock clock;
+    RecordingView view;
+    Poller poller{state, port, clock, view};
+};
+
+TEST(Poller, ShowsAFrameThatArrivesDuringTheWait) {
+    PollerRig rig;
+    rig.poller.tick();
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::Waiting);
+    rig.port.feed(kFrame + "\x02\x41");  // bytes past the ninth are ignored
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.readings, 1);
+    EXPECT_EQ(rig.view.com.back(), "COM1");
+    EXPECT_EQ(rig.state.T1Value, ReadingValue(25.1));
+    EXPECT_EQ(rig.state.T2Value, ReadingValue("----"));
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::Idle);
+}
+
+TEST(Poller, FlushesWhatWaitedBeforeTheTick) {
+    PollerRig rig;
+    rig.port.feed(kFrame.substr(4));  // the tail of a frame, left over before the poll
+    rig.poller.tick();
+    EXPECT_EQ(rig.port.bytesWaiting(), 0);
+    // A block that starts mid-frame fails the marks and a fresh attempt starts.
+    rig.port.feed(kFrame.substr(5) + kFrame.substr(0, 5));
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.readings, 0);
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::Waiting);
+    rig.port.feed(kFrame);
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.readings, 1);
+}
+
+TEST(Poller, NoiseEveryTwoSecondsNeverShowsNoCom) {
+    PollerRig rig;
+    rig.poller.tick();
+    for (int i = 0; i < 20; ++i) {
+        rig.run(1950);
+        rig.port.feed("\x10\x20\x30\x40\x50\x60\x70\x11\x12\x13");
+        rig.poller.wake();
+    }
+    for (const std::string& text : rig.view.com)
+        EXPECT_NE(text, "No COM");
+    EXPECT_EQ(rig.view.readings, 0);
+}
+
+TEST(Poller, SilenceShowsNoComAfterFiveWaitsThenWaitsForAnyByte) {
+    PollerRig rig(3);
+    rig.poller.tick();
+    rig.run(9900);  // just under five waits of 2 s
+    EXPECT_TRUE(rig.view.com.empty());
+    rig.run(300);
+    ASSERT_FALSE(rig.view.com.empty());
+    EXPECT_EQ(rig.view.com.back(), "No COM");
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::NoData);
+    rig.run(60000);  // no limit: still waiting, still on the chosen port
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::NoData);
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    rig.port.feed("x");
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.com.back(), "COM3");
+    EXPECT_EQ(rig.port.bytesWaiting(), 0);  // the byte that woke it is dropped
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::Idle);
+}
+
+TEST(Poller, BytesInTheFifthWaitStillCountAsSilent) {
+    PollerRig rig;
+    rig.poller.tick();
+    rig.run(8100);  // four empty waits
+    rig.port.feed(kFrame);
+    rig.run(2100);
+    EXPECT_EQ(rig.view.readings, 0);
+    ASSERT_GE(rig.view.com.size(), 2u);
+    EXPECT_EQ(rig.view.com[0], "No COM");
+    EXPECT_EQ(rig.view.com[1], "COM1");  // the waiting bytes end the wait for data at once
+}
+
+TEST(Poller, AutoScanMovesThroughEightPortsAndWrapsToOne) {
+    PollerRig rig(1, true);
+    rig.poller.tick();
+    std::vector<int> visited{rig.port.portNumber()};
+    for (int i = 0; i < 8; ++i) {
+        rig.run(10050);
+        visited.push_back(rig.port.portNumber());
+    }
+    EXPECT_EQ(visited, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 1}));
+    EXPECT_EQ(rig.state.ComPort, 1);
+    rig.port.feed(kFrame);
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.com.back(), "COM1");
+}
+
+TEST(Poller, PortFailuresWithAndWithoutAutoScan) {
+    struct Case {
+        bool autoScan;
+        int chosen;
+        int portAfterRecovery;
+    };
+    for (const Case c : {Case{true, 4, 1}, Case{false, 4, 4}}) {
+        PollerRig rig(c.chosen, c.autoScan);
+        rig.poller.tick();
+        rig.port.failPort("Input/output error");
+        rig.poller.wake();
+        EXPECT_EQ(rig.view.com.back(), "No COM");
+        EXPECT_EQ(rig.state.ComPort, c.portAfterRecovery) << c.autoScan;
+        // The device comes back: polling goes on on the right port, "No COM" until a frame.
+        rig.run(300);
+        EXPECT_TRUE(rig.port.isOpen());
+        EXPECT_EQ(rig.port.portNumber(), c.portAfterRecovery);
+        EXPECT_EQ(rig.view.com.back(), "No COM");
+        rig.port.feed(kFrame);
+        rig.poller.wake();
+        EXPECT_EQ(rig.view.com.back(), "COM" + std::to_string(c.portAfterRecovery));
+    }
+}
+
+TEST(Poller, ChosenPortIsRetriedUntilItOpensAgain) {
+    PollerRig rig(2);
+    rig.poller.tick();
+    rig.port.failingPorts = {2};
+    rig.port.failPort("No such device");
+    rig.poller.wake();
+    rig.run(3000);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.state.ComPort, 2);
+    EXPECT_EQ(rig.poller.phase(), Poller::Phase::Reopen);
+    rig.port.failingPorts.clear();
+    rig.run(150);
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 2);
+}
+
+TEST(Poller, AutoScanFallsBackToComOneWhenAPortFailsToOpen) {
+    PollerRig rig(4, true);
+    rig.port.failingPorts = {5};
+    rig.poller.tick();
+    rig.run(10050);
+    EXPECT_EQ(rig.state.ComPort, 1);
+    EXPECT_EQ(rig.view.com.back(), "No COM");
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.portNumber(), 1);
+}
+
+TEST(Poller, ModelChangeIsDecodedOnTheNextFrame) {
+    PollerRig rig;
+    rig.poller.tick();
+    rig.port.feed(kFrame);
+    rig.poller.wake();
+    EXPECT_TRUE(rig.state.DualModel);
+    rig.run(150);
+    rig.port.feed(kSingleFrame);
+    rig.poller.wake();
+    EXPECT_FALSE(rig.state.DualModel);
+    EXPECT_EQ(rig.state.TcType, ReadingValue("J"));
+    EXPECT_EQ(rig.view.readings, 2);
+}
+
+}  // namespace
+}  // namespace calvex
