@@ -38,7 +38,8 @@ public:
 
 protected:
     void notifyActivity() {
-        if (m_activity) m_activity();
+        if (m_activity)
+            m_activity();
     }
 
 private:
