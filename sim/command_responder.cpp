@@ -29,8 +29,9 @@ CommandResponder::Reply CommandResponder::on_upload() {
         end = std::max(offset_, *cut_);
         cut = true;
     }
-    Reply reply{true, std::vector<std::uint8_t>(data.begin() + static_cast<std::ptrdiff_t>(offset_),
-                                                data.begin() + static_cast<std::ptrdiff_t>(end)),
+    Reply reply{true,
+                std::vector<std::uint8_t>(data.begin() + static_cast<std::ptrdiff_t>(offset_),
+                                          data.begin() + static_cast<std::ptrdiff_t>(end)),
                 cut};
     offset_ = end;
     if (cut) {

@@ -26,9 +26,9 @@ public:
     static constexpr std::size_t kBlockSize = 4096;
 
     struct Reply {
-        bool is_command = false;         // false: the byte was not a memory command, nothing to do
-        std::vector<std::uint8_t> bytes; // to send, in order
-        bool cut = false;                // the transfer was cut here
+        bool is_command = false;          // false: the byte was not a memory command, nothing to do
+        std::vector<std::uint8_t> bytes;  // to send, in order
+        bool cut = false;                 // the transfer was cut here
     };
 
     explicit CommandResponder(MemoryStore memory = MemoryStore{}) : memory_(std::move(memory)) {}

@@ -11,11 +11,11 @@ std::uint8_t FrameEncoder::flag_bits(const Reading& reading) {
         case Reading::Kind::Overload:
             return kOverloadBit;
         case Reading::Kind::NegativeOverload:
-            return kOverloadBit | kNegativeBit;
+            return static_cast<std::uint8_t>(kOverloadBit | kNegativeBit);
         case Reading::Kind::Value:
             break;
     }
-    return reading.tenths < 0 ? kNegativeBit : 0;
+    return reading.tenths < 0 ? kNegativeBit : std::uint8_t{0};
 }
 
 std::uint16_t FrameEncoder::magnitude(const Reading& reading) {

@@ -58,7 +58,8 @@ Reading parse_reading(std::string_view text) {
     }
     const std::optional<double> number = parse_double(text);
     if (!number) {
-        throw SimError("bad reading '" + std::string(text) + "' (use a number such as 25.1, or OL, -OL, ----)");
+        throw SimError("bad reading '" + std::string(text) +
+                       "' (use a number such as 25.1, or OL, -OL, ----)");
     }
     const double tenths = std::round(*number * 10.0);
     if (std::fabs(tenths) > Reading::kMaxMagnitude) {
@@ -74,7 +75,9 @@ std::optional<Reading> parse_channel_source(std::string_view text) {
     return parse_reading(text);
 }
 
-std::string to_string(Model model) { return model == Model::Dual ? "dual" : "single"; }
+std::string to_string(Model model) {
+    return model == Model::Dual ? "dual" : "single";
+}
 
 std::string to_string(Unit unit) {
     switch (unit) {

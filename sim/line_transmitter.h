@@ -19,9 +19,10 @@ public:
     enum class Stream { Frame, Noise, Memory };
 
     static constexpr std::int64_t kBytesPerSecond = 960;
-    // Bytes written at once when the caller comes back late; beyond that the schedule restarts
-    // from the current time rather than sending a burst faster than the line.
-    static constexpr std::size_t kMaxCatchUp = 4;
+    // Bytes written at once when the caller comes back late (a busy machine): as many as a
+    // UART's FIFO holds. Further behind, the schedule restarts from the current time rather than
+    // sending a burst faster than the line.
+    static constexpr std::size_t kMaxCatchUp = 16;
 
     // Time at which the n-th byte of a run starting at `start` goes out.
     static Time byte_time(Time start, std::int64_t n) {

@@ -29,9 +29,9 @@ LoggingSet parse_header(const std::vector<std::string_view>& words) {
 MemoryRecord parse_record(const std::vector<std::string_view>& words, Model model) {
     const std::size_t expected = model == Model::Dual ? 2 : 1;
     if (words.size() != expected) {
-        throw SimError(std::string("a record of a ") + (model == Model::Dual ? "dual" : "single") + " set needs " +
-                       std::to_string(expected) + (expected == 1 ? " reading" : " readings") + ", got " +
-                       std::to_string(words.size()));
+        throw SimError(std::string("a record of a ") + (model == Model::Dual ? "dual" : "single") +
+                       " set needs " + std::to_string(expected) + (expected == 1 ? " reading" : " readings") +
+                       ", got " + std::to_string(words.size()));
     }
     MemoryRecord record{parse_reading(words[0]), Reading::no_value()};
     if (model == Model::Dual) {

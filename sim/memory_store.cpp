@@ -30,17 +30,20 @@ std::size_t MemoryStore::required_bytes(const std::vector<LoggingSet>& sets) {
     return size;
 }
 
-MemoryStore MemoryStore::build(const std::vector<LoggingSet>& sets, std::optional<std::uint16_t> forced_pointer) {
+MemoryStore MemoryStore::build(const std::vector<LoggingSet>& sets,
+                               std::optional<std::uint16_t> forced_pointer) {
     const std::size_t needed = required_bytes(sets);
     if (needed > kMaxBytesUsed) {
-        throw SimError("the logging sets need " + std::to_string(needed) + " bytes of memory, more than the " +
-                       std::to_string(kMaxBytesUsed) + " bytes available");
+        throw SimError("the logging sets need " + std::to_string(needed) +
+                       " bytes of memory, more than the " + std::to_string(kMaxBytesUsed) +
+                       " bytes available");
     }
     std::size_t bytes_used = needed;
     if (forced_pointer) {
         const std::size_t smallest = kPointerBase + needed;
         if (*forced_pointer < smallest) {
-            throw SimError("pointer " + hex4(*forced_pointer) + " is too small: the logging sets need at least " +
+            throw SimError("pointer " + hex4(*forced_pointer) +
+                           " is too small: the logging sets need at least " +
                            hex4(static_cast<unsigned>(smallest)));
         }
         bytes_used = *forced_pointer - kPointerBase;
@@ -51,7 +54,8 @@ MemoryStore MemoryStore::build(const std::vector<LoggingSet>& sets, std::optiona
     data.push_back(kLeadByte);
     for (const LoggingSet& set : sets) {
         if (set.sampling_seconds < 1 || set.sampling_seconds > 255) {
-            throw SimError("sampling time " + std::to_string(set.sampling_seconds) + " s is out of range (1..255)");
+            throw SimError("sampling time " + std::to_string(set.sampling_seconds) +
+                           " s is out of range (1..255)");
         }
         data.insert(data.end(), kSetHeader.begin(), kSetHeader.end());
         data.push_back(static_cast<std::uint8_t>(set.sampling_seconds));
@@ -68,8 +72,8 @@ MemoryStore MemoryStore::build(const std::vector<LoggingSet>& sets, std::optiona
 
 std::array<std::uint8_t, 4> MemoryStore::pointer_reply() const {
     const std::uint16_t value = pointer();
-    return {FrameEncoder::kStart, static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF),
-            FrameEncoder::kEnd};
+    return {FrameEncoder::kStart, static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value & 0xFF), FrameEncoder::kEnd};
 }
 
 }  // namespace calvex::sim

@@ -25,8 +25,9 @@ double ReadingGenerator::convert_from_celsius(double celsius, Unit unit) {
 
 Reading ReadingGenerator::reading(int channel, Time at, Unit unit) {
     const double seconds = std::chrono::duration<double>(at).count();
-    const double celsius = channel == 1 ? 22.0 + 3.0 * std::sin(2.0 * std::numbers::pi * seconds / 120.0 + phase1_)
-                                        : 24.5 + 2.0 * std::sin(2.0 * std::numbers::pi * seconds / 90.0 + phase2_);
+    const double celsius = channel == 1
+                               ? 22.0 + 3.0 * std::sin(2.0 * std::numbers::pi * seconds / 120.0 + phase1_)
+                               : 24.5 + 2.0 * std::sin(2.0 * std::numbers::pi * seconds / 90.0 + phase2_);
     std::uniform_int_distribution<int> jitter(-1, 1);
     const double tenths = std::round(convert_from_celsius(celsius, unit) * 10.0) + jitter(random_);
     return Reading::value(static_cast<std::int32_t>(tenths));

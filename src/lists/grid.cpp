@@ -11,7 +11,8 @@ std::pair<std::size_t, std::size_t> fieldRange(const std::string& row, int col) 
     std::size_t begin = 0;
     for (int i = 0; i < col; ++i) {
         const std::size_t tab = row.find('\t', begin);
-        if (tab == std::string::npos) return {std::string::npos, std::string::npos};
+        if (tab == std::string::npos)
+            return {std::string::npos, std::string::npos};
         begin = tab + 1;
     }
     const std::size_t tab = row.find('\t', begin);
@@ -20,7 +21,8 @@ std::pair<std::size_t, std::size_t> fieldRange(const std::string& row, int col) 
 
 }  // namespace
 
-Grid::Grid(int cols, int rows) : m_widths(static_cast<std::size_t>(std::max(cols, 1)), 64), m_cols(std::max(cols, 1)) {
+Grid::Grid(int cols, int rows)
+    : m_widths(static_cast<std::size_t>(std::max(cols, 1)), 64), m_cols(std::max(cols, 1)) {
     m_rows.resize(static_cast<std::size_t>(std::max(rows, 1)));
 }
 
@@ -30,63 +32,76 @@ void Grid::setRows(int rows) {
     m_rows.shrink_to_fit();
     m_row = std::min(m_row, rows - 1);
     m_topRow = std::min(m_topRow, std::max(rows - 1, 1));
-    if (m_observer) m_observer->gridReset();
+    if (m_observer)
+        m_observer->gridReset();
 }
 
 void Grid::setRow(int row) {
     m_row = std::clamp(row, 0, rows() - 1);
-    if (m_observer) m_observer->currentCellChanged(m_row, m_col);
+    if (m_observer)
+        m_observer->currentCellChanged(m_row, m_col);
 }
 
 void Grid::setCol(int col) {
     m_col = std::clamp(col, 0, m_cols - 1);
-    if (m_observer) m_observer->currentCellChanged(m_row, m_col);
+    if (m_observer)
+        m_observer->currentCellChanged(m_row, m_col);
 }
 
 std::string Grid::cell(int row, int col) const {
-    if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return {};
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        return {};
     const std::string& text = m_rows[static_cast<std::size_t>(row)];
     const auto [begin, end] = fieldRange(text, col);
-    if (begin == std::string::npos) return {};
+    if (begin == std::string::npos)
+        return {};
     return text.substr(begin, end - begin);
 }
 
 void Grid::setCell(int row, int col, std::string_view value) {
-    if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return;
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        return;
     std::string& text = m_rows[static_cast<std::size_t>(row)];
     auto [begin, end] = fieldRange(text, col);
     if (begin == std::string::npos) {
         // Pad the row with empty fields up to the column.
         int fields = static_cast<int>(std::count(text.begin(), text.end(), '\t')) + 1;
-        for (; fields <= col; ++fields) text.push_back('\t');
+        for (; fields <= col; ++fields)
+            text.push_back('\t');
         begin = end = text.size();
     }
     // A TAB inside a cell would shift the columns behind it.
     std::string clean(value);
     std::replace(clean.begin(), clean.end(), '\t', ' ');
     text.replace(begin, end - begin, clean);
-    if (m_observer) m_observer->cellChanged(row, col);
+    if (m_observer)
+        m_observer->cellChanged(row, col);
 }
 
 void Grid::addItem(std::string_view text) {
     m_rows.emplace_back(text);
-    if (m_observer) m_observer->rowsAppended(rows() - 1, rows() - 1);
+    if (m_observer)
+        m_observer->rowsAppended(rows() - 1, rows() - 1);
 }
 
 int Grid::columnWidth(int col) const {
-    if (col < 0 || col >= m_cols) return 0;
+    if (col < 0 || col >= m_cols)
+        return 0;
     return m_widths[static_cast<std::size_t>(col)];
 }
 
 void Grid::setColumnWidth(int col, int width) {
-    if (col < 0 || col >= m_cols) return;
+    if (col < 0 || col >= m_cols)
+        return;
     m_widths[static_cast<std::size_t>(col)] = std::max(width, 0);
-    if (m_observer) m_observer->columnWidthChanged(col);
+    if (m_observer)
+        m_observer->columnWidthChanged(col);
 }
 
 void Grid::setTopRow(int row) {
     m_topRow = std::clamp(row, 1, std::max(rows() - 1, 1));
-    if (m_observer) m_observer->topRowChanged(m_topRow);
+    if (m_observer)
+        m_observer->topRowChanged(m_topRow);
 }
 
 }  // namespace calvex

@@ -2,8 +2,15 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPen>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/canvas.h"
+
+class QPainter;
 
 namespace calvex {
 
@@ -11,11 +18,23 @@ namespace calvex {
 class ImageCanvas : public Canvas {
 public:
     explicit ImageCanvas(QFont font = QFont());
+    ~ImageCanvas() override;
+    // A copy takes the picture and the font; a batch stays with the original.
+    ImageCanvas(const ImageCanvas& other);
+    ImageCanvas& operator=(const ImageCanvas& other);
 
     // Gives the image a new size (its contents are dropped).
     void resize(int width, int height);
+    // The picture; while a batch is open it is still being drawn on.
     const QImage& image() const { return m_image; }
     void setFont(const QFont& font) { m_font = font; }
+
+    // Optional: between beginBatch() and endBatch() one painter stays open for all the calls,
+    // instead of a painter per call, for redraws made of many small lines; its pen changes only
+    // when the line's pen does. The pixels are the same either way. Batches nest; the outermost
+    // endBatch() closes the painter.
+    void beginBatch();
+    void endBatch();
 
     int width() const override { return m_image.width(); }
     int height() const override { return m_image.height(); }
@@ -27,8 +46,22 @@ public:
     void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
+    struct PenKey {
+        Rgb color;
+        int width = 0;
+        LineStyle style = LineStyle::Solid;
+        friend bool operator==(const PenKey&, const PenKey&) = default;
+    };
+    void openBatchPainter();
+    void useBatchPen(const PenKey& key);
+
     QImage m_image;
     QFont m_font;
+    int m_batchDepth = 0;
+    std::unique_ptr<QPainter> m_batch;
+    // The batch painter's pen for lines (none after a text), and the few pens a chart switches between.
+    std::optional<PenKey> m_batchPen;
+    std::vector<std::pair<PenKey, QPen>> m_pens;
 };
 
 }  // namespace calvex

@@ -7,21 +7,25 @@
 
 namespace calvex {
 
-void QtDialogs::message(const std::string& text, int style, const std::string& details, const std::string& title) {
+void QtDialogs::message(const std::string& text, int style, const std::string& details,
+                        const std::string& title) {
     QMessageBox box(m_parent);
     box.setWindowTitle(QString::fromStdString(title.empty() ? std::string(kProgramName) : title));
     box.setText(QString::fromStdString(text));
     box.setIcon((style & 0x70) == kCriticalStop ? QMessageBox::Critical : QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
-    if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
+    if (!details.empty())
+        box.setDetailedText(QString::fromStdString(details));
     box.setObjectName("MessageBox");
     box.exec();
 }
 
-std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,
+                                const std::string& defaultText) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(m_parent, QString::fromStdString(title), QString::fromStdString(prompt),
-                                                 QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    const QString answer =
+        QInputDialog::getText(m_parent, QString::fromStdString(title), QString::fromStdString(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 
@@ -36,7 +40,8 @@ std::string QtDialogs::saveFile() {
 
 void QtDialogs::setBusy(bool busy) {
     if (busy) {
-        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
     } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
         QApplication::restoreOverrideCursor();
     }

@@ -12,8 +12,10 @@ public:
     // Dialogs open over `parent` when it is set (the main window).
     void setParent(QWidget* parent) { m_parent = parent; }
 
-    void message(const std::string& text, int style, const std::string& details, const std::string& title) override;
-    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    void message(const std::string& text, int style, const std::string& details,
+                 const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
     std::string openFile() override;
     std::string saveFile() override;
     void setBusy(bool busy) override;

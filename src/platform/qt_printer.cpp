@@ -7,7 +7,9 @@ namespace calvex {
 
 QtPrinter::QtPrinter(std::string outputFile) : m_outputFile(std::move(outputFile)) {}
 
-QtPrinter::~QtPrinter() { abortDocument(); }
+QtPrinter::~QtPrinter() {
+    abortDocument();
+}
 
 void QtPrinter::configure(QPrinter& printer) const {
     if (!m_outputFile.empty()) {
@@ -17,7 +19,8 @@ void QtPrinter::configure(QPrinter& printer) const {
 }
 
 bool QtPrinter::begin() {
-    if (m_painter) return true;
+    if (m_painter)
+        return true;
     if (m_outputFile.empty() && QPrinterInfo::defaultPrinter().isNull()) {
         m_lastError = "No default printer is installed.";
         return false;
@@ -38,7 +41,8 @@ bool QtPrinter::begin() {
 }
 
 bool QtPrinter::printLine(const std::string& line) {
-    if (!begin()) return false;
+    if (!begin())
+        return false;
     const QRectF page = m_printer->pageLayout().paintRectPixels(m_printer->resolution());
     if (m_y + m_lineHeight > page.height()) {
         if (!m_printer->newPage()) {
@@ -54,17 +58,21 @@ bool QtPrinter::printLine(const std::string& line) {
 }
 
 bool QtPrinter::endDocument() {
-    if (!m_painter && !begin()) return false;
+    if (!m_painter && !begin())
+        return false;
     const bool ok = m_painter->end();
     m_painter.reset();
     m_printer.reset();
-    if (!ok) m_lastError = "The document could not be sent to the printer.";
+    if (!ok)
+        m_lastError = "The document could not be sent to the printer.";
     return ok;
 }
 
 void QtPrinter::abortDocument() {
-    if (m_printer && m_painter) m_printer->abort();
-    if (m_painter && m_painter->isActive()) m_painter->end();
+    if (m_printer && m_painter)
+        m_printer->abort();
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
     m_painter.reset();
     m_printer.reset();
 }

@@ -19,16 +19,21 @@ struct LineSettings {
 LineSettings parseSettings(const std::string& text) {
     LineSettings s;
     const QStringList parts = QString::fromStdString(text).split(',');
-    if (parts.size() > 0) s.baud = static_cast<qint32>(leadingNumber(parts[0].toStdString()));
+    if (parts.size() > 0)
+        s.baud = static_cast<qint32>(leadingNumber(parts[0].toStdString()));
     if (parts.size() > 1) {
         const QString p = parts[1].trimmed().toLower();
-        s.parity = p == "e" ? QSerialPort::EvenParity : p == "o" ? QSerialPort::OddParity : QSerialPort::NoParity;
+        s.parity = p == "e"   ? QSerialPort::EvenParity
+                   : p == "o" ? QSerialPort::OddParity
+                              : QSerialPort::NoParity;
     }
     if (parts.size() > 2) {
         const int bits = parts[2].trimmed().toInt();
-        if (bits >= 5 && bits <= 8) s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+        if (bits >= 5 && bits <= 8)
+            s.dataBits = static_cast<QSerialPort::DataBits>(bits);
     }
-    if (parts.size() > 3 && parts[3].trimmed() == "2") s.stopBits = QSerialPort::TwoStop;
+    if (parts.size() > 3 && parts[3].trimmed() == "2")
+        s.stopBits = QSerialPort::TwoStop;
     return s;
 }
 
@@ -40,12 +45,17 @@ QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, QObject* parent
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
 }
 
-void QtSerialLink::setPortNumber(int number) { m_number = number; }
+void QtSerialLink::setPortNumber(int number) {
+    m_number = number;
+}
 
-void QtSerialLink::setSettings(const std::string& settings) { m_settings = settings; }
+void QtSerialLink::setSettings(const std::string& settings) {
+    m_settings = settings;
+}
 
 std::string QtSerialLink::deviceName(int number) const {
-    if (const auto it = m_deviceMap.find(number); it != m_deviceMap.end()) return it->second;
+    if (const auto it = m_deviceMap.find(number); it != m_deviceMap.end())
+        return it->second;
 #ifdef Q_OS_WIN
     return "COM" + std::to_string(number);
 #else
@@ -66,8 +76,9 @@ bool QtSerialLink::open() {
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_lastError = device + ": " + m_port.errorString().toStdString();
         if (m_port.error() == QSerialPort::PermissionError) {
-            m_lastError += "\nOn Linux the user must be a member of the 'dialout' group to use serial ports "
-                           "(sudo usermod -aG dialout $USER, then log in again).";
+            m_lastError +=
+                "\nOn Linux the user must be a member of the 'dialout' group to use serial ports "
+                "(sudo usermod -aG dialout $USER, then log in again).";
         }
         m_port.clearError();
         m_failed = false;
@@ -82,36 +93,43 @@ bool QtSerialLink::open() {
 }
 
 void QtSerialLink::close() {
-    if (m_port.isOpen()) m_port.close();
+    if (m_port.isOpen())
+        m_port.close();
     m_port.clearError();
     m_failed = false;
 }
 
 int QtSerialLink::bytesWaiting() {
-    if (!m_port.isOpen()) return 0;
+    if (!m_port.isOpen())
+        return 0;
     return static_cast<int>(m_port.bytesAvailable());
 }
 
 std::string QtSerialLink::readAll() {
-    if (!m_port.isOpen()) return {};
+    if (!m_port.isOpen())
+        return {};
     const QByteArray bytes = m_port.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 void QtSerialLink::clearInput() {
-    if (!m_port.isOpen()) return;
+    if (!m_port.isOpen())
+        return;
     m_port.readAll();
     m_port.clear(QSerialPort::Input);
 }
 
 bool QtSerialLink::write(std::string_view bytes) {
-    if (!m_port.isOpen()) return false;
+    if (!m_port.isOpen())
+        return false;
     return m_port.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
 }
 
 void QtSerialLink::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
-    if (!m_port.isOpen()) return;  // failures of open() are reported by open() itself
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    if (!m_port.isOpen())
+        return;  // failures of open() are reported by open() itself
     m_failed = true;
     m_lastError = m_port.errorString().toStdString();
     notifyActivity();

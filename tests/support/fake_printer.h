@@ -12,12 +12,14 @@ namespace calvex::test {
 class FakePrinter : public Printer {
 public:
     bool printLine(const std::string& line) override {
-        if (failAfterLines >= 0 && static_cast<int>(lines.size()) >= failAfterLines) return false;
+        if (failAfterLines >= 0 && static_cast<int>(lines.size()) >= failAfterLines)
+            return false;
         lines.push_back(line);
         return true;
     }
     bool endDocument() override {
-        if (failEnd) return false;
+        if (failEnd)
+            return false;
         ++documents;
         return true;
     }

@@ -16,7 +16,8 @@ bool FakeSerialLink::open() {
 }
 
 void FakeSerialLink::close() {
-    if (m_open) log("close " + std::to_string(m_number));
+    if (m_open)
+        log("close " + std::to_string(m_number));
     m_open = false;
     m_failed = false;
     m_input.clear();
@@ -29,13 +30,15 @@ std::string FakeSerialLink::readAll() {
 }
 
 bool FakeSerialLink::write(std::string_view bytes) {
-    if (!m_open) return false;
+    if (!m_open)
+        return false;
     written.append(bytes);
     return true;
 }
 
 void FakeSerialLink::feed(const std::string& bytes) {
-    if (!m_open) return;
+    if (!m_open)
+        return;
     m_input += bytes;
     notifyActivity();
 }

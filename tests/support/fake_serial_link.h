@@ -13,7 +13,10 @@ namespace calvex::test {
 // demand, and everything the program does to the port is logged.
 class FakeSerialLink : public SerialLink {
 public:
-    void setPortNumber(int number) override { m_number = number; log("port " + std::to_string(number)); }
+    void setPortNumber(int number) override {
+        m_number = number;
+        log("port " + std::to_string(number));
+    }
     int portNumber() const override { return m_number; }
     void setSettings(const std::string& settings) override { m_settings = settings; }
     bool open() override;

@@ -7,7 +7,8 @@ namespace calvex::test {
 // A clock the test moves by hand; wall time and monotonic time advance together.
 class ManualClock : public Clock {
 public:
-    explicit ManualClock(LocalDateTime start = {2026, 12, 8, 14, 5, 30, 0}) : m_wallMs(toMs(start)), m_date(start) {}
+    explicit ManualClock(LocalDateTime start = {2026, 12, 8, 14, 5, 30, 0})
+        : m_wallMs(toMs(start)), m_date(start) {}
 
     LocalDateTime now() const override;
     std::int64_t monotonicMs() const override { return m_monotonicMs; }

@@ -31,7 +31,9 @@ public:
         calls.push_back({Call::Box, x1, y1, x2, y2, color, 1, {}, {}});
     }
     // Text measures like a fixed font: 7 pixels a character, 16 high.
-    double textWidth(const std::string& text) const override { return 7.0 * static_cast<double>(text.size()); }
+    double textWidth(const std::string& text) const override {
+        return 7.0 * static_cast<double>(text.size());
+    }
     double textHeight(const std::string&) const override { return 16.0; }
     void drawText(double x, double y, const std::string& text, Rgb color) override {
         calls.push_back({Call::Text, x, y, 0, 0, color, 1, {}, text});
@@ -40,7 +42,8 @@ public:
     std::vector<Call> ofKind(Call::Kind kind) const {
         std::vector<Call> out;
         for (const Call& c : calls)
-            if (c.kind == kind) out.push_back(c);
+            if (c.kind == kind)
+                out.push_back(c);
         return out;
     }
     void reset() { calls.clear(); }

@@ -23,10 +23,12 @@ public:
         std::string defaultText;
     };
 
-    void message(const std::string& text, int style, const std::string& details, const std::string& title) override {
+    void message(const std::string& text, int style, const std::string& details,
+                 const std::string& title) override {
         messages.push_back({text, style, details, title});
     }
-    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override {
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override {
         inputs.push_back({prompt, title, defaultText});
         return pop(inputAnswers);
     }
@@ -51,7 +53,8 @@ public:
 
 private:
     static std::string pop(std::deque<std::string>& queue) {
-        if (queue.empty()) return {};
+        if (queue.empty())
+            return {};
         std::string answer = queue.front();
         queue.pop_front();
         return answer;

@@ -1,0 +1,171 @@
+// A full redraw of the stored-data plot for a long dual list at a large client area: the grid
+// lines of every record, the three curves and the time marks, on the image the window keeps.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+#include <cmath>
+#include <string>
+
+#include "instrument/text_format.h"
+#include "lists/grid.h"
+#include "platform/image_canvas.h"
+#include "plot/coalescing_canvas.h"
+#include "plot/list_plot1.h"
+#include "plot/pen_grouping_canvas.h"
+#include "plot/plot_chart.h"
+#include "plot/plot_windows.h"
+#include "support/test_session.h"
+
+namespace calvex {
+namespace {
+
+constexpr int kRecords = 58300;
+constexpr int kClientWidth = 1920;
+constexpr int kClientHeight = 1080;
+
+// Two probes warming and cooling slowly, with noise on every reading (so hardly two segments are
+// alike), and now and then an overload or a blank reading.
+Grid makeDualList(int records) {
+    Grid grid(6, 1);
+    for (int i = 1; i <= records; ++i) {
+        const double t1 = 400 + 300 * std::sin(i / 900.0) + 15 * std::sin(i * 1.7);
+        const double t2 = 380 + 250 * std::sin(i / 700.0 + 1) + 10 * std::cos(i * 2.3);
+        const std::string a = i % 5000 == 17 ? "OL" : formatFixed1(t1);
+        const std::string b = i % 7000 == 33 ? "----" : formatFixed1(t2);
+        grid.addItem(std::to_string(i) + "\t" + formatTimeOfDay(36000 + 2LL * i) + "\t" + a + "\t" + b +
+                     "\t" + formatFixed1(t1 - t2) + "\tC");
+    }
+    return grid;
+}
+
+void setWholeList(Session& s, int records) {
+    s.PlotUnit = "C";
+    s.PlotTempLimitMin = s.PlotTempMin = -200;
+    s.PlotTempLimitMax = s.PlotTempMax = 1760;
+    s.PlotRowCount = s.PlotRecordCount = s.PlotLastRecord = static_cast<float>(records);
+    s.PlotFirstRecord = 1;
+}
+
+struct Fixture {
+    test::TestSession t;
+    Grid grid = makeDualList(kRecords);
+    std::string caption = "Plot Data/File ";
+    PlotCaption access{[this] { return caption; }, [this](const std::string& text) { caption = text; }};
+    ImageCanvas image;
+    Fixture() {
+        setWholeList(t.session, kRecords);
+        image.resize(kClientWidth, kClientHeight);
+    }
+    void draw(Canvas& canvas) {
+        drawPlot(t.session, canvas, access, kClientWidth, kClientHeight, &grid, true);
+    }
+};
+
+// What the window does: one painter for the redraw, repeated grid lines left out, lines of one pen
+// gathered.
+void BM_RedrawFast(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) {
+        f.image.clear(kWhite);
+        f.image.beginBatch();
+        {
+            PenGroupingCanvas grouped(f.image);
+            CoalescingCanvas canvas(grouped);
+            f.draw(canvas);
+        }
+        f.image.endBatch();
+        benchmark::DoNotOptimize(f.image.image().constBits());
+    }
+}
+BENCHMARK(BM_RedrawFast)->Unit(benchmark::kMillisecond);
+
+// One painter, every call drawn.
+void BM_RedrawOnePainter(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) {
+        f.image.clear(kWhite);
+        f.image.beginBatch();
+        f.draw(f.image);
+        f.image.endBatch();
+        benchmark::DoNotOptimize(f.image.image().constBits());
+    }
+}
+BENCHMARK(BM_RedrawOnePainter)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A painter per call, every call drawn: the plain walk.
+void BM_RedrawPlain(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) {
+        f.image.clear(kWhite);
+        f.draw(f.image);
+        benchmark::DoNotOptimize(f.image.image().constBits());
+    }
+}
+BENCHMARK(BM_RedrawPlain)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The walk alone, nothing drawn: the part the drawing cannot speed up.
+class NullCanvas : public Canvas {
+public:
+    int width() const override { return kClientWidth; }
+    int height() const override { return kClientHeight; }
+    void clear(Rgb) override {}
+    void line(double, double, double, double, Rgb, int, LineStyle) override {}
+    void fillBox(double, double, double, double, Rgb) override {}
+    double textWidth(const std::string& text) const override {
+        return 7.0 * static_cast<double>(text.size());
+    }
+    double textHeight(const std::string&) const override { return 16; }
+    void drawText(double, double, const std::string&, Rgb) override {}
+};
+
+void BM_WalkOnly(benchmark::State& state) {
+    Fixture f;
+    NullCanvas canvas;
+    for (auto _ : state)
+        f.draw(canvas);
+}
+BENCHMARK(BM_WalkOnly)->Unit(benchmark::kMillisecond);
+
+// The plot window itself at that size, redrawn as on a resize (caption progress included).
+class BenchList : public TableWindow {
+public:
+    Grid& grid() override { return m_grid; }
+    std::string caption() const override { return "Data List"; }
+    void setCaption(const std::string&) override {}
+    bool dual() const override { return true; }
+    QWidget* widget() override { return &m_widget; }
+
+private:
+    Grid m_grid = makeDualList(kRecords);
+    QWidget m_widget;
+};
+
+void BM_WindowRedraw(benchmark::State& state) {
+    test::TestSession t;
+    setWholeList(t.session, kRecords);
+    BenchList list;
+    PlotWindows plots(t.session);
+    plots.show(&list);
+    QPointer<ListPlot1> window = plots.plotWindow();
+    window->resize(kClientWidth, kClientHeight);
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        window->Form_Resize();
+    state.counters["width"] = window->width();
+}
+BENCHMARK(BM_WindowRedraw)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace calvex
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

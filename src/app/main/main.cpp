@@ -1,0 +1,77 @@
+#include <QApplication>
+#include <QPointer>
+#include <cstdio>
+#include <memory>
+
+#include "app/main/command_line.h"
+#include "app/session.h"
+#include "lists/list_windows.h"
+#include "memory/memory_windows.h"
+#include "panel/panel.h"
+#include "panel/port_window.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_printer.h"
+#include "platform/qt_serial_link.h"
+#include "platform/system_clock.h"
+#include "plot/plot_windows.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(calvex::kProgramName);
+
+    std::vector<std::string> arguments;
+    for (const QString& a : QApplication::arguments().mid(1))
+        arguments.push_back(a.toStdString());
+    const calvex::CommandLine line = calvex::parseCommandLine(arguments);
+    if (line.help) {
+        std::fputs(calvex::commandLineHelp().c_str(), stdout);
+        return 0;
+    }
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "calvex: %s\n\n%s", line.error.c_str(), calvex::commandLineHelp().c_str());
+        return 2;
+    }
+
+    calvex::QtSerialLink port(line.devices);
+    calvex::SystemClock clock;
+    calvex::QtDialogs dialogs;
+    calvex::QtPrinter printer;
+    calvex::Session session(port, clock, dialogs, printer);
+    calvex::ListWindows lists(session);
+    calvex::MemoryWindows memory(session);
+    calvex::PlotWindows plot(session);
+    session.lists = &lists;
+    session.memory = &memory;
+    session.plot = &plot;
+
+    QPointer<calvex::Panel> panel;
+    auto* chooser = new calvex::Port(session);
+    QObject::connect(chooser, &calvex::Port::portChosen, [&] {
+        panel = new calvex::Panel(session);
+        dialogs.setParent(panel);
+        panel->show();
+        if (!panel->Form_Load()) {
+            QApplication::exit(1);
+            return;
+        }
+        // Closing the main window ends the program with every other window.
+        QObject::connect(panel, &calvex::Panel::closed, [] {
+            QApplication::closeAllWindows();
+            QApplication::quit();
+        });
+    });
+    chooser->show();
+    const int result = QApplication::exec();
+    // The windows go before the Session and the services they use.
+    QApplication::closeAllWindows();
+    delete panel.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    session.lists = nullptr;
+    session.memory = nullptr;
+    session.plot = nullptr;
+    session.graph = nullptr;
+    session.stats = nullptr;
+    session.memory = nullptr;
+    session.plot = nullptr;
+    return result;
+}

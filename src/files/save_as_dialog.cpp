@@ -1,0 +1,16 @@
+#include "files/save_as_dialog.h"
+
+#include <filesystem>
+
+#include "app/session.h"
+
+namespace calvex {
+
+void SaveAsDialog(Session& session) {
+    const std::string path = session.dialogs.saveFile();
+    session.FileChosen = !std::filesystem::path(path).filename().empty();
+    if (session.FileChosen)
+        session.DataFileName = path;
+}
+
+}  // namespace calvex

@@ -1,0 +1,106 @@
+#include "memory/set_decoding.h"
+
+#include "app/session.h"
+#include "instrument/text_format.h"
+#include "lists/grid.h"
+#include "memory/memory_image.h"
+#include "memory/record_row.h"
+#include "memory/start_time.h"
+
+namespace calvex {
+
+namespace {
+
+const char* const kStartPrompt = "Enter the STARTING TIME of recording\r\n (hh:nn:ss) ";
+const char* const kStartTitle = "Input Starting Time";
+const char* const kBadStartTime = "Invalid, comply with the data format properly\r\n";
+
+// Polling comes back however the decoding ends; the port label is put back unless the user
+// merely cancelled the start time.
+class PollingPause {
+public:
+    explicit PollingPause(Session& session) : m_session(session) {
+        if (m_session.panel)
+            m_session.panel->setPolling(false);
+    }
+    ~PollingPause() {
+        if (!m_session.panel)
+            return;
+        m_session.panel->setPolling(true);
+        if (m_showPort)
+            m_session.panel->showComPort();
+    }
+    PollingPause(const PollingPause&) = delete;
+    PollingPause& operator=(const PollingPause&) = delete;
+    void cancelled() { m_showPort = false; }
+
+private:
+    Session& m_session;
+    bool m_showPort = true;
+};
+
+// Asks until the answer has its two colons; nullopt when the user gives up (empty answer).
+std::optional<int> askStartTime(Session& session) {
+    const LocalDateTime now = session.clock.now();
+    const std::string suggestion = formatTimeOfDay(now.hour * 3600 + now.minute * 60 + now.second);
+    for (;;) {
+        const std::string answer = session.dialogs.inputBox(kStartPrompt, kStartTitle, suggestion);
+        if (answer.empty())
+            return std::nullopt;
+        if (const std::optional<int> start = parseStartTime(answer))
+            return start;
+        session.dialogs.message(kBadStartTime, kCriticalStop);
+    }
+}
+
+}  // namespace
+
+void decodeLoggingSet(Session& session, int setNumber) {
+    PollingPause pause(session);
+    if (session.lists) {
+        if (session.lists->window(ListKind::Data, true))
+            session.lists->unload(ListKind::Data, true);
+        if (session.lists->window(ListKind::Data, false))
+            session.lists->unload(ListKind::Data, false);
+    }
+
+    const std::optional<CollectedSet> set = collectSet(session.MemoryImage, setNumber);
+    if (!set) {
+        session.dialogs.message("Logging set " + std::to_string(setNumber) +
+                                    " is not in the downloaded memory; download the memory again.",
+                                kCriticalStop);
+        return;
+    }
+    const std::optional<int> start = askStartTime(session);
+    if (!start) {
+        pause.cancelled();
+        return;
+    }
+    if (!session.lists)
+        return;
+
+    // The set's own records say which instrument logged them: decoding the first one settles
+    // DualModel before the list is chosen, rather than trusting whichever frame was seen last.
+    InstrumentState& state = session.state;
+    const std::size_t count = set->count();
+    const std::string_view records = set->records;
+    if (count > 0)
+        decodeRecord(state, records.substr(0, kRecordBytes));
+    const bool dual = state.DualModel;
+    TableWindow* list = session.lists->show(ListKind::Data, dual);
+    if (!list)
+        return;
+    const std::string caption = list->caption();
+
+    session.dialogs.setBusy(true);
+    for (std::size_t r = 1; r <= count; ++r) {
+        const long long time = *start + static_cast<long long>(r - 1) * set->sampling;
+        list->grid().addItem(decodeRecordRow(state, records.substr((r - 1) * kRecordBytes, kRecordBytes),
+                                             static_cast<int>(r), time, dual));
+        list->setCaption(std::to_string(r) + " Records Completed");
+    }
+    list->setCaption(caption);
+    session.dialogs.setBusy(false);
+}
+
+}  // namespace calvex

@@ -1,0 +1,82 @@
+#include "panel/port_window.h"
+
+#include <optional>
+
+#include "platform/twips.h"
+
+namespace calvex {
+
+std::optional<PortChoice> portChoiceFromText(const std::string& text) {
+    if (text == "Auto")
+        return PortChoice{1, true};
+    for (int n = 1; n <= 8; ++n)
+        if (text == "COM" + std::to_string(n))
+            return PortChoice{n, false};
+    return std::nullopt;
+}
+
+Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(session) {
+    setObjectName("Port");
+    setWindowTitle("COM Port");
+    setFixedSize(twips(2040), twips(615));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    TxtCOM = new QComboBox(this);
+    TxtCOM->setObjectName("TxtCOM");
+    TxtCOM->setAccessibleName("COM port");
+    TxtCOM->setEditable(true);
+    TxtCOM->setInsertPolicy(QComboBox::NoInsert);
+    TxtCOM->setGeometry(twips(120), twips(120), twips(1095), twips(375));
+
+    CmdOK = new QPushButton("OK", this);
+    CmdOK->setObjectName("CmdOK");
+    CmdOK->setAccessibleName("OK");
+    CmdOK->setGeometry(twips(1320), twips(120), twips(615), twips(375));
+    CmdOK->setDefault(true);
+    connect(CmdOK, &QPushButton::clicked, this, &Port::CmdOK_Click);
+
+    // Two buttons below the visible client area, reached only by their keys.
+    Port1 = new QPushButton("COM1", this);
+    Port1->setObjectName("Port1");
+    Port1->move(twips(120), twips(5760));
+    connect(Port1, &QPushButton::clicked, this, &Port::Port1_Click);
+    Port2 = new QPushButton("COM2", this);
+    Port2->setObjectName("Port2");
+    Port2->move(twips(1320), twips(5760));
+    connect(Port2, &QPushButton::clicked, this, &Port::Port2_Click);
+
+    Form_Load();
+}
+
+void Port::Form_Load() {
+    move(twips(3700), twips(2700));
+    for (int n = 1; n <= 8; ++n)
+        TxtCOM->addItem("COM" + QString::number(n));
+    TxtCOM->setCurrentIndex(0);
+    TxtCOM->setEditText("COM1");
+}
+
+void Port::CmdOK_Click() {
+    if (const auto choice = portChoiceFromText(TxtCOM->currentText().toStdString())) {
+        m_session.state.ComPort = choice->comPort;
+        m_session.state.AutoScan = choice->autoScan;
+    }
+    choose();
+}
+
+void Port::Port1_Click() {
+    m_session.state.ComPort = 1;
+    choose();
+}
+
+void Port::Port2_Click() {
+    m_session.state.ComPort = 2;
+    choose();
+}
+
+void Port::choose() {
+    emit portChosen();
+    close();
+}
+
+}  // namespace calvex

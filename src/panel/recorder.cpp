@@ -1,0 +1,162 @@
+#include "panel/recorder.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "files/save_as_dialog.h"
+#include "instrument/text_format.h"
+
+namespace calvex {
+
+namespace {
+
+std::string fileTitle(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+Recorder::~Recorder() {
+    closeFile();
+}
+
+void Recorder::toggle() {
+    if (m_session.state.RecordingOn) {
+        stopByUser();
+    } else {
+        start();
+    }
+}
+
+void Recorder::start() {
+    SaveAsDialog(m_session);
+    if (!m_session.FileChosen)
+        return;
+    // An existing file of that name is replaced.
+    std::FILE* file = std::fopen(m_session.DataFileName.c_str(), "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        m_session.FileChosen = false;
+        m_session.dialogs.message("The file could not be opened for recording:\n" + m_session.DataFileName +
+                                      "\n\nRecording has not started.",
+                                  kCriticalStop, std::strerror(error));
+        return;
+    }
+    m_file = file;
+    m_session.state.DualModelAtStart = m_session.state.DualModel;
+    m_view.setFileNameText(fileTitle(m_session.DataFileName));
+    m_view.setRecordingFace(true);
+    m_session.state.RecordingOn = true;
+    m_view.setRecText("Rec");
+    m_view.setRecVisible(true);
+}
+
+void Recorder::stopByUser() {
+    m_session.state.RecordingOn = false;
+    m_view.setRecordingFace(false);
+    m_view.setRecVisible(false);
+    m_view.setCountText("");
+    m_view.setFileNameText("");
+    m_session.RecordCount = 0;
+    closeFile();
+    m_session.FileChosen = false;
+}
+
+void Recorder::stopAutomatically() {
+    m_session.state.RecordingOn = false;
+    m_view.setRecordingFace(false);
+    m_view.setRecText("");
+    m_view.setCountText("");
+    m_session.RecordCount = 0;
+    closeFile();
+}
+
+void Recorder::closeFile() {
+    if (m_file != nullptr)
+        std::fclose(m_file);
+    m_file = nullptr;
+}
+
+bool Recorder::writeLine(const std::string& sample) {
+    const long number = std::lround(m_session.RecordCount + 1);
+    const std::string line = std::to_string(number) + "\t" + sample + "\r\n";
+    errno = 0;
+    const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
+    if (!written || std::fflush(m_file) != 0) {
+        reportWriteFailure(errno);
+        return false;
+    }
+    m_session.RecordCount += 1;
+    return true;
+}
+
+// A line that cannot be written ends the recording, and the user learns what the file holds.
+void Recorder::reportWriteFailure(int error) {
+    const std::string path = m_session.DataFileName;
+    const long lines = std::lround(m_session.RecordCount);
+    stopAutomatically();
+    m_view.setRecVisible(false);
+    m_view.setFileNameText("");
+    m_session.FileChosen = false;
+    m_session.dialogs.message("Recording stopped: a line could not be written to\n" + path +
+                                  "\n\nThe file holds " + std::to_string(lines) +
+                                  (lines == 1 ? " line." : " lines."),
+                              kCriticalStop, error != 0 ? std::strerror(error) : "Write error");
+}
+
+// The sample clock: the start time of the main window plus whole sampling periods, not a
+// reading of the computer's clock. A period of a whole day would give the same text, so the
+// clock is then advanced once more.
+std::string Recorder::advanceSampleClock() {
+    InstrumentState& s = m_session.state;
+    const long long period = std::llround(s.SampleSeconds);
+    const long long old = parseTimeOfDay(s.SampleTime).value_or(0);
+    std::string next = formatTimeOfDay(old + period);
+    if (next == s.SampleTime)
+        next = formatTimeOfDay(old + 2 * period);
+    s.SampleTime = next;
+    return next;
+}
+
+void Recorder::Timer2_Timer() {
+    InstrumentState& s = m_session.state;
+    if (!(static_cast<float>(m_session.SampleTicks) >= s.SampleSeconds || m_session.SampleTicks == 0)) {
+        ++m_session.SampleTicks;
+        return;
+    }
+    advanceSampleClock();
+
+    std::string sample = s.SampleTime + "\t" + m_view.labelT1();
+    if (s.DualModel)
+        sample += "\t" + m_view.labelT2() + "\t" + m_view.labelT1T2();
+    sample += "\t" + s.Unit.text();
+
+    if (s.RecordingOn) {
+        if (m_session.RecordCount == kMaxLines || s.DualModel != s.DualModelAtStart) {
+            stopAutomatically();
+        } else if (writeLine(sample)) {
+            m_view.setCountText(std::to_string(std::lround(m_session.RecordCount)));
+            m_view.setRecText("Rec");
+        }
+    } else {
+        m_view.setFileNameText("");
+        m_view.setCountText("");
+        m_view.setRecText("");
+        m_session.RecordCount = 0;
+    }
+
+    if (m_session.ListOpen && m_session.lists != nullptr)
+        m_session.lists->appendRealTimeRow(sample);
+
+    if (s.AvgOpen && s.DualModel != s.DualModelAtStart && m_session.stats != nullptr) {
+        if (m_session.stats->visible(true))
+            m_session.stats->unload(true);
+        if (m_session.stats->visible(false))
+            m_session.stats->unload(false);
+    }
+    m_session.SampleTicks = 1;
+}
+
+}  // namespace calvex

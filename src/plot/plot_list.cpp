@@ -1,0 +1,132 @@
+#include "plot/plot_list.h"
+
+#include <array>
+
+#include "instrument/text_format.h"
+#include "lists/grid.h"
+#include "plot/plot_units.h"
+
+namespace calvex {
+
+namespace {
+
+struct Series {
+    int column;
+    Rgb color;
+    bool difference;
+};
+
+constexpr std::array<Series, 3> kDualSeries{{{2, kBlack, false}, {3, kBlue, false}, {4, kRed, true}}};
+constexpr std::array<Series, 1> kSingleSeries{{{2, kBlack, false}}};
+
+// Dotted grid lines, as eighths of the height above the baseline, in the order they are drawn.
+constexpr std::array<int, 7> kDottedEighths{1, 7, 6, 5, 8, 3, 2};
+
+// True when `place` (1-based in the range) is one of k * count / parts for k = 1 .. parts, the
+// division dropping the fraction.
+bool atFraction(long long place, long long count, int parts) {
+    for (long long k = 1; k <= parts; ++k)
+        if (place == k * count / parts)
+            return true;
+    return false;
+}
+
+// A record number or count as a whole number; values no list can reach are held at a bound.
+long long wholeNumber(double value) {
+    constexpr double kBound = 1e15;
+    value = roundHalfEven(value);
+    if (!(value > -kBound))
+        return static_cast<long long>(-kBound);
+    if (value > kBound)
+        return static_cast<long long>(kBound);
+    return static_cast<long long>(value);
+}
+
+}  // namespace
+
+bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid, bool dual) {
+    const std::string remembered = caption.get ? caption.get() : std::string();
+    const int unitColumn = dual ? 5 : 3;
+    if (grid == nullptr || grid->cols() <= unitColumn)
+        return false;
+
+    const double H = s.DataPlotHeight;
+    const double B = s.DataPlotBase;
+    const double L = s.DataPlotLeft;
+    const double W = s.DataPlotWidth;
+    const double tempMin = s.PlotTempMin;
+    const double tempMax = s.PlotTempMax;
+    const double span = tempMax - tempMin;
+    const Rgb gridColor = paletteColor(static_cast<int>(wholeNumber(s.GridColor) & 15));
+    const long long first = wholeNumber(s.PlotFirstRecord);
+    const long long last = wholeNumber(s.PlotLastRecord);
+    const long long count = wholeNumber(s.PlotRecordCount);
+    const std::string plotUnit = s.PlotUnit;
+
+    const Series* series = dual ? kDualSeries.data() : kSingleSeries.data();
+    const std::size_t seriesCount = dual ? kDualSeries.size() : kSingleSeries.size();
+    std::array<double, 3> previousY{};
+    std::string unit;
+    std::string cell;
+
+    for (long long i = first; i <= last; ++i) {
+        if (caption.set)
+            caption.set(std::to_string(i) + " Records Completed");
+        if (i < 1 || i >= grid->rows())
+            return false;
+        const int row = static_cast<int>(i);
+
+        s.DataPlotX = s.DataPlotX + s.DataPlotStep;
+        const double xc = L + s.DataPlotX;
+
+        // The grid goes down again before every record, over the curves drawn so far.
+        canvas.line(L - 2, B - H / 2, L + W + 2, B - H / 2, gridColor, 1, LineStyle::Solid);
+        for (const int eighths : kDottedEighths) {
+            const double y = B - eighths * H / 8;
+            canvas.line(L, y, L + W, y, gridColor, 1, LineStyle::Dotted);
+        }
+
+        unit = grid->cell(row, unitColumn);
+        for (std::size_t k = 0; k < seriesCount; ++k) {
+            cell = grid->cell(row, series[k].column);
+            const double v = toPlotUnit(leadingNumber(cell), unit, plotUnit, series[k].difference);
+            double h;
+            if (cell == "OL" || v > tempMax || cell == "----") {
+                h = H + 5;
+            } else if (cell == "-OL" || v < tempMin) {
+                h = -3;
+            } else {
+                h = span > 0 ? H * (v - tempMin) / span : 0;
+            }
+            if (s.DataPlotPrevX != 0 && s.DataPlotX != 0)
+                canvas.line(s.DataPlotPrevX, previousY[k], xc, B - h, series[k].color, 1, LineStyle::Solid);
+            previousY[k] = B - h;
+        }
+        s.DataPlotPrevX = static_cast<float>(xc);
+
+        const long long place = i - first + 1;
+        if (place == 1 || atFraction(place, count, 5)) {
+            canvas.line(xc, B, xc, B - H - 10, gridColor, 1, LineStyle::Dotted);
+            const std::string time = grid->cell(row, 1);
+            double x = xc - canvas.textWidth(time) / 2;
+            if (i == first)
+                x -= 10;
+            if (i == last)
+                x -= 10;
+            canvas.drawText(x, B + 10, time, kBlack);
+        } else if (atFraction(place, count, 10)) {
+            canvas.line(xc, B - H * 3.8 / 8, xc, B - H * 4.2 / 8, gridColor, 1, LineStyle::Solid);
+        }
+    }
+    // The list's current cell ends on the last record's time, moved there once rather than at
+    // every record, so a list view that follows the current cell is not dragged through them all.
+    if (last >= first) {
+        grid->setRow(static_cast<int>(last));
+        grid->setCol(1);
+    }
+    if (caption.set)
+        caption.set(remembered);
+    return true;
+}
+
+}  // namespace calvex

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+
+#include "e2e/sim_process.h"
+#include "panel/panel.h"
+#include "platform/qt_serial_link.h"
+#include "platform/system_clock.h"
+#include "support/fake_printer.h"
+#include "support/scripted_dialogs.h"
+
+namespace calvex {
+namespace {
+
+struct LiveRig {
+    explicit LiveRig(const QStringList& simArguments) : sim(simArguments), port({{1, sim.device()}}) {
+        session.state.ComPort = 1;
+    }
+    QString text(const char* name) const { return panel->findChild<QLabel*>(name)->text(); }
+
+    test::SimProcess sim;
+    QtSerialLink port;
+    SystemClock clock;
+    test::ScriptedDialogs dialogs;
+    test::FakePrinter printer;
+    Session session{port, clock, dialogs, printer};
+    std::unique_ptr<Panel> panel = std::make_unique<Panel>(session);
+};
+
+TEST(LiveReading, ThePanelShowsTheSimulatorsReadingWithinASecond) {
+    LiveRig rig(
+        {"--model", "dual", "--unit", "C", "--type", "J", "--t1", "23.4", "--t2", "-OL", "--period", "250"});
+    ASSERT_FALSE(rig.sim.device().empty());
+    ASSERT_TRUE(rig.panel->Form_Load())
+        << (rig.dialogs.messages.empty() ? "" : rig.dialogs.messages[0].details);
+    // A frame every 250 ms shows within a second; the wider limit keeps a loaded machine from failing it.
+    EXPECT_TRUE(test::waitUntil([&] { return rig.text("LblT1") == "23.4"; }, 3000));
+    EXPECT_EQ(rig.text("LblT2"), "-OL");
+    EXPECT_EQ(rig.text("LblT1T2"), "OL");
+    EXPECT_EQ(rig.text("LblType"), "J");
+    EXPECT_EQ(rig.text("LblCOM"), "COM1");
+    EXPECT_EQ(rig.text("LblName"), "Dual DATALOGGER THERMOMETER");
+
+    // The instrument is swapped for a single-input one in degrees F.
+    rig.sim.command("model single");
+    rig.sim.command("unit F");
+    rig.sim.command("t1 98.6");
+    EXPECT_TRUE(test::waitUntil([&] { return rig.text("LblName") == "DATALOGGER THERMOMETER"; }, 3000));
+    EXPECT_TRUE(test::waitUntil([&] { return rig.text("LblT1") == "98.6"; }, 3000));
+    EXPECT_EQ(rig.text("LblT2"), "");
+}
+
+}  // namespace
+}  // namespace calvex

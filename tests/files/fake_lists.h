@@ -1,0 +1,86 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/window_apis.h"
+#include "lists/grid.h"
+
+namespace calvex::test {
+
+// A list window without a window: a grid and a caption whose every change is remembered.
+class FakeTable : public TableWindow {
+public:
+    FakeTable(int cols, bool dual) : m_grid(cols, 1), m_dual(dual) {}
+    Grid& grid() override { return m_grid; }
+    std::string caption() const override { return m_caption; }
+    void setCaption(const std::string& caption) override {
+        m_caption = caption;
+        captions.push_back(caption);
+    }
+    bool dual() const override { return m_dual; }
+    QWidget* widget() override { return nullptr; }
+
+    std::vector<std::string> captions;
+
+private:
+    Grid m_grid;
+    std::string m_caption;
+    bool m_dual;
+};
+
+// The list windows as fakes; logs "show File 2", "unload File 1" and so on.
+class FakeLists : public ListsApi {
+public:
+    TableWindow* window(ListKind kind, bool dual) override {
+        auto found = open.find({kind, dual});
+        return found == open.end() ? nullptr : found->second.get();
+    }
+    TableWindow* show(ListKind kind, bool dual) override {
+        events.push_back("show " + name(kind, dual));
+        auto& table = open[{kind, dual}];
+        if (!table)
+            table = std::make_unique<FakeTable>(dual ? 6 : 4, dual);
+        return table.get();
+    }
+    void unload(ListKind kind, bool dual) override {
+        events.push_back("unload " + name(kind, dual));
+        open.erase({kind, dual});
+    }
+    void appendRealTimeRow(const std::string&) override {}
+
+    FakeTable* table(ListKind kind, bool dual) { return static_cast<FakeTable*>(window(kind, dual)); }
+
+    std::map<std::pair<ListKind, bool>, std::unique_ptr<FakeTable>> open;
+    std::vector<std::string> events;
+
+private:
+    static std::string name(ListKind kind, bool dual) {
+        const char* names[] = {"RealTime", "File", "Data"};
+        return std::string(names[static_cast<int>(kind)]) + (dual ? " 2" : " 1");
+    }
+};
+
+// The main window's poller switch.
+class FakePanel : public PanelApi {
+public:
+    QWidget* widget() override { return nullptr; }
+    void setPolling(bool enabled) override {
+        pollingOn = enabled;
+        switches.push_back(enabled);
+    }
+    bool polling() const override { return pollingOn; }
+    int pollInterval() const override { return 150; }
+    void showComPort() override {}
+    std::string labelT1() const override { return {}; }
+    std::string labelT2() const override { return {}; }
+    std::string labelT1T2() const override { return {}; }
+
+    bool pollingOn = true;
+    std::vector<bool> switches;
+};
+
+}  // namespace calvex::test

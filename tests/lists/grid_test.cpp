@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "lists/grid.h"
+
+namespace calvex {
+namespace {
+
+std::vector<std::string> rowCells(const Grid& grid, int row) {
+    std::vector<std::string> cells;
+    for (int col = 0; col < grid.cols(); ++col)
+        cells.push_back(grid.cell(row, col));
+    return cells;
+}
+
+TEST(GridTest, AddItemSplitsTheTextAtEachTabFromColumnZero) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> cells;
+    };
+    const std::vector<Case> cases = {
+        {"1\t14:05:32\t23.4\tC", {"1", "14:05:32", "23.4", "C"}},
+        {"1\t14:05:32", {"1", "14:05:32", "", ""}},                  // fewer fields: empty cells
+        {"1\t14:05:32\t23.4\tC\t", {"1", "14:05:32", "23.4", "C"}},  // trailing TAB of a list file
+        {"1\t2\t3\t4\t5\t6", {"1", "2", "3", "4"}},  // fields beyond the columns are not cells
+        {"", {"", "", "", ""}},
+        {"\t\t\t", {"", "", "", ""}},
+        {"1,5\t23,4", {"1,5", "23,4", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Grid grid(4, 1);
+        grid.addItem(c.text);
+        EXPECT_EQ(grid.rows(), 2);
+        EXPECT_EQ(rowCells(grid, 1), c.cells);
+        EXPECT_EQ(grid.cell(1, 4), "");  // outside the grid
+        EXPECT_EQ(grid.cell(2, 0), "");
+        EXPECT_EQ(grid.cell(-1, 0), "");
+    }
+}
+
+TEST(GridTest, AHeaderOnlyGridHasOneRowAndNoDataRows) {
+    Grid grid(6, 1);
+    grid.setCell(0, 0, "No.s");
+    int dataRows = 0;
+    for (int row = 1; row < grid.rows(); ++row)
+        ++dataRows;
+    EXPECT_EQ(grid.rows(), 1);
+    EXPECT_EQ(dataRows, 0);
+
+    for (int i = 0; i < 5; ++i)
+        grid.addItem("x");
+    grid.setRows(1);
+    EXPECT_EQ(grid.rows(), 1);
+    EXPECT_EQ(grid.cell(0, 0), "No.s");
+    grid.setRows(0);  // the header row always stays
+    EXPECT_EQ(grid.rows(), 1);
+}
+
+TEST(GridTest, SetCellPadsMissingFieldsAndKeepsTabsOutOfCells) {
+    Grid grid(4, 1);
+    grid.addItem("1");
+    grid.setCell(1, 3, "C");
+    EXPECT_EQ(grid.rowText(1), "1\t\t\tC");
+    grid.setCell(1, 1, "14:05:32");
+    EXPECT_EQ(grid.rowText(1), "1\t14:05:32\t\tC");
+    grid.setCell(1, 2, "a\tb");
+    EXPECT_EQ(rowCells(grid, 1), (std::vector<std::string>{"1", "14:05:32", "a b", "C"}));
+    grid.setCell(1, 4, "outside");
+    grid.setCell(5, 0, "outside");
+    EXPECT_EQ(grid.rowText(1), "1\t14:05:32\ta b\tC");
+}
+
+TEST(GridTest, TheCurrentCellAndTheTopRowStayInsideTheGrid) {
+    Grid grid(4, 1);
+    for (int i = 1; i <= 20; ++i)
+        grid.addItem(std::to_string(i));
+    struct Case {
+        int row, col, topRow;
+        int expectRow, expectCol, expectTopRow;
+    };
+    const Case cases[] = {{5, 2, 3, 5, 2, 3}, {-1, -1, 0, 0, 0, 1}, {99, 9, 99, 20, 3, 20}};
+    for (const Case& c : cases) {
+        grid.setRow(c.row);
+        grid.setCol(c.col);
+        grid.setTopRow(c.topRow);
+        EXPECT_EQ(grid.row(), c.expectRow);
+        EXPECT_EQ(grid.col(), c.expectCol);
+        EXPECT_EQ(grid.topRow(), c.expectTopRow);
+    }
+    grid.setText("x");
+    EXPECT_EQ(grid.cell(20, 3), "x");
+    EXPECT_EQ(grid.text(), "x");
+    grid.setRows(3);
+    EXPECT_EQ(grid.row(), 2);
+    EXPECT_LE(grid.topRow(), 2);
+}
+
+}  // namespace
+}  // namespace calvex

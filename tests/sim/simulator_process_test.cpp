@@ -1,0 +1,175 @@
+// Runs the real calvex-sim binary on its pty: the whole I/O loop, briefly. Waits are poll()
+// timeouts that only bound a hang; nothing here depends on how long things take.
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "unique_fd.h"
+
+namespace calvex::sim {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr int kPatienceMs = 10000;
+
+// Reads from fd until `done` holds for what was read, EOF, or no byte comes within the patience.
+template <class Done>
+Bytes read_until(int fd, Done done) {
+    Bytes got;
+    while (!done(got)) {
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, kPatienceMs) != 1) {
+            break;
+        }
+        std::array<std::uint8_t, 256> buffer{};
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n <= 0) {
+            break;
+        }
+        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+    }
+    return got;
+}
+
+bool contains(const Bytes& haystack, const Bytes& needle) {
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+}
+
+class SimulatorProcess : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "calvex-sim-run-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        link_ = (directory_ / "port").string();
+    }
+
+    void TearDown() override {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        std::filesystem::remove_all(directory_);
+    }
+
+    void start(std::vector<std::string> arguments) {
+        std::array<int, 2> in{};
+        std::array<int, 2> out{};
+        ASSERT_EQ(::pipe2(in.data(), O_CLOEXEC), 0);
+        ASSERT_EQ(::pipe2(out.data(), O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        arguments.insert(arguments.begin(), CALVEX_SIM_BINARY);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        const int error = ::posix_spawn(&pid_, CALVEX_SIM_BINARY, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        stdin_.reset(in[1]);
+        stdout_.reset(out[0]);
+        ASSERT_EQ(error, 0);
+    }
+
+    std::string read_line() {
+        const Bytes line = read_until(stdout_.get(), [](const Bytes& got) { return contains(got, {'\n'}); });
+        return std::string(line.begin(), std::find(line.begin(), line.end(), '\n'));
+    }
+
+    void command(const std::string& line) {
+        const std::string text = line + "\n";
+        ASSERT_EQ(::write(stdin_.get(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    int wait_for_exit() {
+        read_until(stdout_.get(), [](const Bytes&) { return false; });  // until its stdout closes
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::filesystem::path directory_;
+    std::string link_;
+    pid_t pid_ = -1;
+    UniqueFd stdin_;
+    UniqueFd stdout_;
+};
+
+TEST_F(SimulatorProcess, ServesFramesAndMemoryCommandsOnItsPty) {
+    start({"--t1", "25.1", "--t2", "----", "--period", "60000", "--link", link_});
+    const std::string device = read_line();
+    ASSERT_TRUE(device.starts_with("/dev/pts/")) << device;
+    EXPECT_EQ(std::filesystem::read_symlink(link_), device);
+
+    UniqueFd port(::open(link_.c_str(), O_RDWR | O_NOCTTY));
+    ASSERT_TRUE(port.valid());
+    ::tcflush(port.get(), TCIFLUSH);
+    ASSERT_EQ(::write(port.get(), "A", 1), 1);
+    const Bytes pointer{0x02, 0x8C, 0x80, 0x03};
+    EXPECT_TRUE(
+        contains(read_until(port.get(), [&](const Bytes& got) { return contains(got, pointer); }), pointer));
+
+    command("period 100");
+    const Bytes frame{0x02, 0x00, 0x00, 0xFB, 0x20, 0x00, 0x00, 0x00, 0x03};
+    EXPECT_TRUE(
+        contains(read_until(port.get(), [&](const Bytes& got) { return contains(got, frame); }), frame));
+
+    command("unit F");
+    command("t2 -OL");
+    const Bytes changed{0x02, 0x01, 0x00, 0xFB, 0xC0, 0x00, 0x00, 0x00, 0x03};
+    EXPECT_TRUE(
+        contains(read_until(port.get(), [&](const Bytes& got) { return contains(got, changed); }), changed));
+
+    command("quit");
+    EXPECT_EQ(wait_for_exit(), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(link_));
+}
+
+TEST_F(SimulatorProcess, ReplugPrintsANewDeviceAndRepointsTheLink) {
+    start({"--period", "60000", "--link", link_});
+    const std::string first = read_line();
+    ASSERT_TRUE(first.starts_with("/dev/pts/")) << first;
+    UniqueFd port(::open(first.c_str(), O_RDWR | O_NOCTTY));
+    ASSERT_TRUE(port.valid());
+    command("unplug");
+    // The program's end hangs up: reads end instead of waiting for data.
+    read_until(port.get(), [](const Bytes&) { return false; });
+    command("replug");
+    const std::string second = read_line();
+    ASSERT_TRUE(second.starts_with("/dev/pts/")) << second;
+    EXPECT_EQ(std::filesystem::read_symlink(link_), second);
+    ::close(stdin_.get());  // end of input does not stop it
+    stdin_.reset();
+    UniqueFd again(::open(link_.c_str(), O_RDWR | O_NOCTTY));
+    ASSERT_TRUE(again.valid());
+    ::kill(pid_, SIGTERM);
+    EXPECT_EQ(wait_for_exit(), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(link_));
+}
+
+TEST_F(SimulatorProcess, BadOptionsStopBeforeAnyPty) {
+    start({"--set", "10 dual C K: 1"});
+    EXPECT_EQ(read_line(), "");
+    EXPECT_EQ(wait_for_exit(), 2);
+}
+
+}  // namespace
+}  // namespace calvex::sim
