@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QRawFont>
+#include <array>
 #include <memory>
 
 #include "platform/printer.h"
@@ -24,12 +26,21 @@ public:
 private:
     bool begin();
     void configure(QPrinter& printer) const;
+    void drawLine(const std::string& line);
+    void flushPage();
 
     std::string m_outputFile;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     double m_y = 0;
     double m_lineHeight = 0;
+    double m_ascent = 0;
+    QRawFont m_rawFont;
+    std::array<bool, 256> m_known{};
+    std::array<quint32, 256> m_glyphs{};
+    std::array<double, 256> m_advances{};
+    QList<quint32> m_pageGlyphs;
+    QList<QPointF> m_pagePositions;
     std::string m_lastError;
 };
 
