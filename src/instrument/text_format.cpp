@@ -52,18 +52,43 @@ double roundHalfEven(double value) {
 
 namespace {
 
+// The value rounded to `decimals` places, halves away from zero, on its shortest decimal form
+// (the digits a user would write for it), as the display patterns round: 0.125 gives 0.13 and
+// 1.7000000000000028 gives 1.7. to_chars never looks at the locale, unlike printf.
 std::string printfNumber(double value, int decimals) {
     if (!std::isfinite(value))
         return "0";
-    // to_chars never looks at the locale, unlike printf.
     char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, result.ptr);
-    // A value that rounds to zero shows without a sign.
-    if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
         text.erase(0, 1);
-    return text;
+    const std::size_t point = text.find('.');
+    std::string whole = point == std::string::npos ? text : text.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    const bool roundUp = fraction.size() > static_cast<std::size_t>(decimals) &&
+                         fraction[static_cast<std::size_t>(decimals)] >= '5';
+    fraction.resize(static_cast<std::size_t>(decimals), '0');
+    std::string digits = whole + fraction;
+    if (roundUp) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    const std::size_t wholeDigits = digits.size() - static_cast<std::size_t>(decimals);
+    std::string out = digits.substr(0, wholeDigits);
+    if (decimals > 0)
+        out += "." + digits.substr(wholeDigits);
+    // A value that rounds to zero shows without a sign.
+    if (negative && out.find_first_not_of("0.") != std::string::npos)
+        out.insert(out.begin(), '-');
+    return out;
 }
 
 }  // namespace

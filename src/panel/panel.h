@@ -90,8 +90,8 @@ public:
     QLabel* LblFileName = nullptr;
     QLabel* LblRec = nullptr;
     QLabel* LblCount = nullptr;
-    QTimer Timer1;
-    QTimer Timer2;
+    QTimer Timer1{this};
+    QTimer Timer2{this};
 };
 
 }  // namespace calvex

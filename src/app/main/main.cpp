@@ -5,6 +5,7 @@
 
 #include "app/main/command_line.h"
 #include "app/session.h"
+#include "graph/graph_windows.h"
 #include "lists/list_windows.h"
 #include "memory/memory_windows.h"
 #include "panel/panel.h"
@@ -14,6 +15,7 @@
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "plot/plot_windows.h"
+#include "stats/stats_windows.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -38,9 +40,13 @@ int main(int argc, char** argv) {
     calvex::QtPrinter printer;
     calvex::Session session(port, clock, dialogs, printer);
     calvex::ListWindows lists(session);
+    calvex::GraphWindows graph(session);
+    calvex::StatsWindows stats(session);
     calvex::MemoryWindows memory(session);
     calvex::PlotWindows plot(session);
     session.lists = &lists;
+    session.graph = &graph;
+    session.stats = &stats;
     session.memory = &memory;
     session.plot = &plot;
 
@@ -67,8 +73,6 @@ int main(int argc, char** argv) {
     delete panel.data();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     session.lists = nullptr;
-    session.memory = nullptr;
-    session.plot = nullptr;
     session.graph = nullptr;
     session.stats = nullptr;
     session.memory = nullptr;

@@ -1,0 +1,178 @@
+#include "graph/real_time_chart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "instrument/text_format.h"
+
+namespace calvex {
+
+namespace {
+
+// The dotted grid lines, as fractions of the plotting height above its bottom, in the order drawn.
+constexpr double kDottedGrid[] = {1.0 / 8, 7.0 / 8, 3.0 / 4, 5.0 / 8, 1.0, 3.0 / 8, 1.0 / 4};
+
+const Rgb kBackground = paletteColor(15);
+
+bool isMultiple(double n, double of) {
+    return std::fmod(n, of) == 0.0;
+}
+
+}  // namespace
+
+RealTimeChart::RealTimeChart(Session& session, Canvas& canvas) : m_session(session), m_canvas(canvas) {}
+
+Rgb RealTimeChart::gridColor() const {
+    return paletteColor(static_cast<int>(m_session.GridColor));
+}
+
+void RealTimeChart::Form_Load() {
+    m_session.GridColor = 7;
+    GraphX = -m_session.GraphStep;
+}
+
+void RealTimeChart::Form_Resize() {
+    m_canvas.clear(kBackground);
+    const int clientWidth = m_canvas.width();
+    const int clientHeight = m_canvas.height();
+    GraphLeft = 60;
+    GraphBase = static_cast<float>(clientHeight - 27);
+    // Whole multiples of 30 pixels, so the half-minute marks fall on the same places every sweep.
+    const int span = std::max(clientWidth - 60, 0);
+    m_session.GraphWidth = static_cast<float>(span - span % 30);
+    GraphHeight = static_cast<float>(clientHeight - 100);
+    const double left = GraphLeft;
+    const double width = m_session.GraphWidth;
+
+    m_canvas.line(left - 2, GraphBase + 5, left - 2, GraphBase - GraphHeight - 5, kBlack, 2);
+    m_canvas.line(left - 2, GraphBase + 6, left + width + 2, GraphBase + 6, kBlack, 2);
+    for (int i = 0; i <= 16; ++i) {
+        const double y = GraphBase - i * GraphHeight / 16.0;
+        m_canvas.line(left - 2, y, left - 7, y, kBlack, 1);
+        if (i % 2 == 0)
+            m_canvas.line(left - 2, y, left - 10, y, kBlack, 1);
+    }
+    drawScale();
+    m_canvas.fillBox(left, GraphBase, left + width, GraphBase - GraphHeight, kBackground);
+
+    GraphPrevX = 0;
+    GraphX = -m_session.GraphStep;
+
+    m_canvas.drawText(left - 30, GraphBase - GraphHeight - 25, m_session.state.UnitAtStart.text(), kBlack);
+    if (m_session.state.DualModel) {
+        const double y = GraphBase - GraphHeight - 40;
+        m_canvas.drawText(left - 60, y, "T1", kBlack);
+        m_canvas.drawText(left - 40, y, "T2", kBlue);
+        m_canvas.drawText(left - 20, y, "T1-T2", kRed);
+    }
+}
+
+void RealTimeChart::drawScale() {
+    // Each label is placed by the size of the one below it; the first by the size of "100".
+    std::string previous;
+    for (int i = 0; i <= 8; ++i) {
+        if (m_canvas.textWidth(previous) == 0)
+            previous = "100";
+        const double x = GraphLeft - 40 - m_canvas.textWidth(previous) / 4;
+        const double y = GraphBase - m_canvas.textHeight(previous) / 2 - i * GraphHeight / 8.0;
+        previous = formatUpTo2(m_session.GraphMin + (m_session.GraphMax - m_session.GraphMin) * i / 8.0);
+        m_canvas.drawText(x, y, previous, kBlack);
+    }
+}
+
+double RealTimeChart::heightOf(const ReadingValue& reading) const {
+    const double top = GraphHeight + 5.0;
+    const double bottom = -3.0;
+    // The markers are told apart before any number is read from them: "-OL" reads as 0, which
+    // would put a negative overload at the top of a scale that lies wholly below zero.
+    if (reading.isText("OL") || reading.isText("----"))
+        return top;
+    if (reading.isText("-OL"))
+        return bottom;
+    const double value = reading.number();
+    if (value > m_session.GraphMax)
+        return top;
+    if (value < m_session.GraphMin)
+        return bottom;
+    const double span = m_session.GraphMax - m_session.GraphMin;
+    if (span <= 0)
+        return 0;
+    return (value - m_session.GraphMin) / span * GraphHeight;
+}
+
+void RealTimeChart::plot(const ReadingValue& reading, float& prevY, Rgb color) {
+    const double h = heightOf(reading);
+    // No point yet, or the sweep has just wrapped: the right end is not joined to the left edge.
+    if (GraphPrevX != 0 && GraphX != 0) {
+        m_canvas.line(GraphPrevX, prevY, GraphLeft + GraphX, GraphBase - h, color, 1);
+    }
+    prevY = static_cast<float>(GraphBase - h);
+}
+
+bool RealTimeChart::sweepStep() {
+    InstrumentState& s = m_session.state;
+    if (s.DualModelAtStart != s.DualModel || !(s.UnitAtStart == s.Unit)) {
+        s.GraphActive = false;
+        return false;
+    }
+    const float step = m_session.GraphStep;
+    GraphX += step;
+    if (GraphX >= m_session.GraphWidth)
+        GraphX = 0;
+
+    const double left = GraphLeft;
+    const double width = m_session.GraphWidth;
+    const double x = left + GraphX;
+    m_canvas.fillBox(x + 2, GraphBase + 3, x + 2 + step, GraphBase - GraphHeight - 5, kBackground);
+    const Rgb grid = gridColor();
+    m_canvas.line(left - 2, GraphBase - GraphHeight / 2.0, left + width + 2, GraphBase - GraphHeight / 2.0,
+                  grid, 1);
+    for (const double fraction : kDottedGrid) {
+        const double y = GraphBase - GraphHeight * fraction;
+        m_canvas.line(left, y, left + width, y, grid, 1, LineStyle::Dotted);
+    }
+
+    if (s.UnitAtStart.isText("C")) {
+        GraphT1 = s.T1C;
+        GraphT2 = s.T2C;
+        GraphT1T2 = s.T1T2C;
+    } else if (s.UnitAtStart.isText("F")) {
+        GraphT1 = s.T1F;
+        GraphT2 = s.T2F;
+        GraphT1T2 = s.T1T2F;
+    } else if (s.UnitAtStart.isText("K")) {
+        GraphT1 = s.T1K;
+        GraphT2 = s.T2K;
+        GraphT1T2 = s.T1T2K;
+    }
+    plot(GraphT1, GraphPrevY1, kBlack);
+    if (s.DualModel) {
+        plot(GraphT2, GraphPrevY2, kBlue);
+        plot(GraphT1T2, GraphPrevY3, kRed);
+    }
+    GraphPrevX = static_cast<float>(x);
+
+    const double n = roundHalfEven(GraphX);
+    if (isMultiple(n, 60)) {
+        drawTimeMark();
+    } else if (isMultiple(n, 30)) {
+        m_canvas.line(x, GraphBase - GraphHeight * 3.8 / 8, x, GraphBase - GraphHeight * 4.2 / 8, grid, 1);
+    }
+    return true;
+}
+
+void RealTimeChart::drawTimeMark() {
+    const double x = GraphLeft + GraphX;
+    m_canvas.line(x, GraphBase, x, GraphBase - GraphHeight - 10, gridColor(), 1, LineStyle::Dotted);
+    const LocalDateTime t = m_session.clock.now();
+    TimeText = formatTimeOfDay(t.hour * 3600LL + t.minute * 60LL + t.second);
+    const double w = m_canvas.textWidth(TimeText) / 2;
+    const double textLeft = GraphLeft - 5 + GraphX - w;
+    // The text sits 5 pixels left of the centred box and is taller than 10 pixels; the box is
+    // widened to the whole text so the mark written here one sweep earlier is fully erased.
+    const double bottom = GraphBase + 10 + std::max(10.0, m_canvas.textHeight(TimeText));
+    m_canvas.fillBox(textLeft, GraphBase + 10, x + w, bottom, kBackground);
+    m_canvas.drawText(textLeft, GraphBase + 10, TimeText, kBlack);
+}
+
+}  // namespace calvex
