@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QRegion>
 #include <QResizeEvent>
-#include <QStyle>
 
 #include "graph/graph_windows.h"
+#include "platform/toolbar_images.h"
 #include "platform/twips.h"
 
 namespace calvex {
@@ -18,13 +18,11 @@ namespace {
 struct ToolbarButton {
     const char* key;
     const char* toolTip;
-    const char* themeIcon;
-    QStyle::StandardPixmap fallback;
 };
 
 constexpr ToolbarButton kButtons[] = {
-    {"Limit", "Limit", "zoom-fit-best", QStyle::SP_FileDialogDetailedView},
-    {"Print", "Print", "document-print", QStyle::SP_DialogSaveButton},
+    {"Limit", "Limit"},
+    {"Print", "Print"},
 };
 
 }  // namespace
@@ -59,10 +57,7 @@ RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize
     Toolbar1->setMovable(false);
     Toolbar1->setIconSize(QSize(16, 16));
     for (const ToolbarButton& b : kButtons) {
-        QIcon icon = QIcon::fromTheme(b.themeIcon);
-        if (icon.isNull())
-            icon = style()->standardIcon(b.fallback);
-        QAction* action = Toolbar1->addAction(icon, b.toolTip);
+        QAction* action = Toolbar1->addAction(toolbarImage(b.key), b.toolTip);
         action->setObjectName(b.key);
         action->setData(QString(b.key));
         action->setToolTip(b.toolTip);

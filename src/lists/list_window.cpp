@@ -13,7 +13,7 @@
 #include "files/save_grid_to_file.h"
 #include "lists/grid_view.h"
 #include "lists/list_plot.h"
-#include "lists/toolbar_images.h"
+#include "platform/toolbar_images.h"
 
 namespace calvex {
 

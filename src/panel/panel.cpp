@@ -9,6 +9,7 @@
 #include "panel/panel_commands.h"
 #include "panel/recorder.h"
 #include "panel/unit_pictures.h"
+#include "platform/toolbar_images.h"
 #include "platform/twips.h"
 
 namespace calvex {
@@ -197,7 +198,7 @@ void Panel::buildToolbar() {
     Toolbar1->setIconSize(QSize(20, 20));
     Toolbar1->setGeometry(0, 0, width(), twips(420));
     for (const ToolbarButton& b : kButtons) {
-        QAction* action = Toolbar1->addAction(QIcon(toolbarPicture(b.key)), b.toolTip);
+        QAction* action = Toolbar1->addAction(toolbarImage(b.key), b.toolTip);
         action->setObjectName(b.key);
         action->setData(QString(b.key));
         action->setToolTip(b.toolTip);

@@ -7,7 +7,4 @@ namespace calvex {
 // The 32x32 one-colour pictures of the unit: a small degree ring followed by the letter C, F or K.
 QPixmap unitPicture(char letter);
 
-// The toolbar pictures of the main window, by button key ("Save", "Open", ... "Stop", "Save1").
-QPixmap toolbarPicture(const QString& key);
-
 }  // namespace calvex

@@ -6,11 +6,11 @@
 #include <QResizeEvent>
 #include <QToolBar>
 
+#include "platform/toolbar_images.h"
 #include "plot/coalescing_canvas.h"
 #include "plot/pen_grouping_canvas.h"
 #include "plot/plot_chart.h"
 #include "plot/plot_windows.h"
-#include "plot/toolbar_images.h"
 
 namespace calvex {
 
@@ -41,8 +41,8 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setMovable(false);
-    const std::pair<const char*, QIcon> buttons[] = {{"Limit", plotLimitImage()},
-                                                     {"Print", plotPrintImage()}};
+    const std::pair<const char*, QIcon> buttons[] = {{"Limit", toolbarImage("Limit")},
+                                                     {"Print", toolbarImage("Print")}};
     for (const auto& [key, image] : buttons) {
         QAction* action = Toolbar1->addAction(image, key);
         action->setObjectName(key);
