@@ -17,27 +17,22 @@ struct PixelBox {
 
 // Passes every drawing call on to another canvas and notes the pixels it may have changed, so a
 // window repaints only those after a sweep step instead of the whole chart.
-class DamageCanvas : public Canvas {
+class DamageCanvas : public CanvasFilter {
 public:
-    explicit DamageCanvas(Canvas& target) : m_target(target) {}
+    explicit DamageCanvas(Canvas& target) : CanvasFilter(target) {}
 
     // The boxes touched since the last call, clipped to the canvas.
     std::vector<PixelBox> takeDamage();
 
-    int width() const override { return m_target.width(); }
-    int height() const override { return m_target.height(); }
     void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;
     void fillBox(double x1, double y1, double x2, double y2, Rgb color) override;
-    double textWidth(const std::string& text) const override { return m_target.textWidth(text); }
-    double textHeight(const std::string& text) const override { return m_target.textHeight(text); }
     void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
     // Notes the box around two corners, `margin` pixels wider on every side.
     void touch(double x1, double y1, double x2, double y2, int margin);
 
-    Canvas& m_target;
     std::vector<PixelBox> m_damage;
 };
 

@@ -20,7 +20,7 @@ class PollerView {
     virtual void showReading() = 0;
 };
 
-// The live polling of the instrument as a state machine. The spec of one poll: flush the port,
+// The live polling of the instrument as a state machine. One poll: flush the port,
 // wait until 9 bytes are waiting or 2 s have passed, up to five times, then decode a frame, or
 // count the instrument as silent. Each wait is a state, advanced by the panel's 150 ms timer
 // (tick) and by the port's activity (wake); nothing here loops or sleeps.

@@ -38,4 +38,18 @@ public:
     virtual void drawText(double x, double y, const std::string& text, Rgb color) = 0;
 };
 
+// A canvas that passes its drawing on to another one: the measures come from the target, and a
+// subclass decides what of the drawing reaches it (and when).
+class CanvasFilter : public Canvas {
+public:
+    explicit CanvasFilter(Canvas& target) : m_target(target) {}
+    int width() const override { return m_target.width(); }
+    int height() const override { return m_target.height(); }
+    double textWidth(const std::string& text) const override { return m_target.textWidth(text); }
+    double textHeight(const std::string& text) const override { return m_target.textHeight(text); }
+
+protected:
+    Canvas& m_target;
+};
+
 }  // namespace calvex

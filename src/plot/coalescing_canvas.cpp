@@ -30,7 +30,7 @@ std::size_t lineHash(double x1, double y1, double x2, double y2, Rgb color, int 
 
 }  // namespace
 
-CoalescingCanvas::CoalescingCanvas(Canvas& target) : m_target(target), m_seen(kPlaces) {
+CoalescingCanvas::CoalescingCanvas(Canvas& target) : CanvasFilter(target), m_seen(kPlaces) {
     m_ops.reserve(kWindow);
 }
 

@@ -17,7 +17,7 @@ namespace calvex {
 //
 // Calls wait in a bounded window and reach the target in their order; flush() (also run by the
 // destructor) sends what is left.
-class CoalescingCanvas : public Canvas {
+class CoalescingCanvas : public CanvasFilter {
 public:
     explicit CoalescingCanvas(Canvas& target);
     ~CoalescingCanvas() override;
@@ -26,13 +26,9 @@ public:
 
     void flush();
 
-    int width() const override { return m_target.width(); }
-    int height() const override { return m_target.height(); }
     void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;
     void fillBox(double x1, double y1, double x2, double y2, Rgb color) override;
-    double textWidth(const std::string& text) const override { return m_target.textWidth(text); }
-    double textHeight(const std::string& text) const override { return m_target.textHeight(text); }
     void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
@@ -51,7 +47,6 @@ private:
     void push(const Op& op);
     void send(std::size_t count);
 
-    Canvas& m_target;
     std::vector<Op> m_ops;
     std::vector<std::string> m_texts;
     // Number of calls sent or dropped before m_ops[0].

@@ -13,7 +13,7 @@ constexpr std::size_t kHeldLines = 16384;
 
 }  // namespace
 
-PenGroupingCanvas::PenGroupingCanvas(Canvas& target) : m_target(target) {}
+PenGroupingCanvas::PenGroupingCanvas(Canvas& target) : CanvasFilter(target) {}
 
 PenGroupingCanvas::~PenGroupingCanvas() {
     flush();

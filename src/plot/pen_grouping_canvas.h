@@ -19,7 +19,7 @@ namespace calvex {
 // one pixel from the segment between its end points (true of ImageCanvas). Texts and boxes are
 // never passed. Calls reach the target when the held lines run over a bound, and on flush() (also
 // run by the destructor).
-class PenGroupingCanvas : public Canvas {
+class PenGroupingCanvas : public CanvasFilter {
 public:
     explicit PenGroupingCanvas(Canvas& target);
     ~PenGroupingCanvas() override;
@@ -28,13 +28,9 @@ public:
 
     void flush();
 
-    int width() const override { return m_target.width(); }
-    int height() const override { return m_target.height(); }
     void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;
     void fillBox(double x1, double y1, double x2, double y2, Rgb color) override;
-    double textWidth(const std::string& text) const override { return m_target.textWidth(text); }
-    double textHeight(const std::string& text) const override { return m_target.textHeight(text); }
     void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
@@ -62,7 +58,6 @@ private:
     void send(const Group& group);
     void sendOldest();
 
-    Canvas& m_target;
     std::deque<Group> m_groups;
     std::size_t m_heldLines = 0;
 };
