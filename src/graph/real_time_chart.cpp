@@ -1,5 +1,7 @@
 #include "graph/real_time_chart.h"
 
+#include "platform/chart_frame.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,40 +46,14 @@ void RealTimeChart::Form_Resize() {
     const double left = GraphLeft;
     const double width = m_session.GraphWidth;
 
-    m_canvas.line(left - 2, GraphBase + 5, left - 2, GraphBase - GraphHeight - 5, kBlack, 2);
-    m_canvas.line(left - 2, GraphBase + 6, left + width + 2, GraphBase + 6, kBlack, 2);
-    for (int i = 0; i <= 16; ++i) {
-        const double y = GraphBase - i * GraphHeight / 16.0;
-        m_canvas.line(left - 2, y, left - 7, y, kBlack, 1);
-        if (i % 2 == 0)
-            m_canvas.line(left - 2, y, left - 10, y, kBlack, 1);
-    }
-    drawScale();
+    const ChartArea area{left, GraphBase, width, GraphHeight};
+    drawChartAxes(m_canvas, area, m_session.GraphMin, m_session.GraphMax);
     m_canvas.fillBox(left, GraphBase, left + width, GraphBase - GraphHeight, kBackground);
 
     GraphPrevX = 0;
     GraphX = -m_session.GraphStep;
 
-    m_canvas.drawText(left - 30, GraphBase - GraphHeight - 25, m_session.state.UnitAtStart.text(), kBlack);
-    if (m_session.state.DualModel) {
-        const double y = GraphBase - GraphHeight - 40;
-        m_canvas.drawText(left - 60, y, "T1", kBlack);
-        m_canvas.drawText(left - 40, y, "T2", kBlue);
-        m_canvas.drawText(left - 20, y, "T1-T2", kRed);
-    }
-}
-
-void RealTimeChart::drawScale() {
-    // Each label is placed by the size of the one below it; the first by the size of "100".
-    std::string previous;
-    for (int i = 0; i <= 8; ++i) {
-        if (m_canvas.textWidth(previous) == 0)
-            previous = "100";
-        const double x = GraphLeft - 40 - m_canvas.textWidth(previous) / 4;
-        const double y = GraphBase - m_canvas.textHeight(previous) / 2 - i * GraphHeight / 8.0;
-        previous = formatUpTo2(m_session.GraphMin + (m_session.GraphMax - m_session.GraphMin) * i / 8.0);
-        m_canvas.drawText(x, y, previous, kBlack);
-    }
+    drawChartCaptions(m_canvas, area, m_session.state.UnitAtStart.text(), m_session.state.DualModel);
 }
 
 double RealTimeChart::heightOf(const ReadingValue& reading) const {

@@ -34,7 +34,6 @@ public:
     const std::string& timeText() const { return TimeText; }
 
 private:
-    void drawScale();
     // Joins the channel's previous point to this tick's reading.
     void plot(const ReadingValue& reading, float& prevY, Rgb color);
     void drawTimeMark();
