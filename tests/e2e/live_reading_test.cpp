@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QLabel>
 
 #include "e2e/sim_process.h"
@@ -48,6 +49,36 @@ TEST(LiveReading, ThePanelShowsTheSimulatorsReadingWithinASecond) {
     EXPECT_TRUE(test::waitUntil([&] { return rig.text("LblName") == "DATALOGGER THERMOMETER"; }, 5000));
     EXPECT_TRUE(test::waitUntil([&] { return rig.text("LblT1") == "98.6"; }, 5000));
     EXPECT_EQ(rig.text("LblT2"), "");
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// An adapter pulled and put back: the panel stays on the port the user chose and reads on.
+TEST(LiveReading, AnUnpluggedPortIsFoundAgainWhenItComesBack) {
+    const std::string link = "/tmp/calvex-e2e-link-" + std::to_string(::getpid());
+    test::SimProcess sim({"--link", QString::fromStdString(link), "--t1", "21.0", "--period", "250"});
+    QtSerialLink port({{3, link}});
+    SystemClock clock;
+    test::ScriptedDialogs dialogs;
+    test::FakePrinter printer;
+    Session session(port, clock, dialogs, printer);
+    session.state.ComPort = 3;
+    Panel panel(session);
+    auto text = [&](const char* name) { return panel.findChild<QLabel*>(name)->text(); };
+    ASSERT_TRUE(panel.Form_Load());
+    ASSERT_TRUE(test::waitUntil([&] { return text("LblT1") == "21.0"; }, 5000));
+
+    sim.command("unplug");
+    EXPECT_TRUE(test::waitUntil([&] { return text("LblCOM") == "No COM"; }, 5000));
+    sim.command("t1 22.5");
+    sim.command("replug");
+    EXPECT_TRUE(test::waitUntil([&] { return text("LblT1") == "22.5"; }, 8000));
+    EXPECT_EQ(text("LblCOM"), "COM3");
+    EXPECT_EQ(session.state.ComPort, 3);
 }
 
 }  // namespace
