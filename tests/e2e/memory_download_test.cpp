@@ -42,7 +42,7 @@ TEST(MemoryDownload, FromThePanelToASavedDataList) {
     session.memory = &memory;
     auto panel = std::make_unique<Panel>(session);
     ASSERT_TRUE(panel->Form_Load());
-    ASSERT_TRUE(test::waitUntil([&] { return session.state.DualModel; }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return session.state.DualModel; }, test::kPatienceMs));
 
     panel->Toolbar1_ButtonClick("Memory");
     EXPECT_TRUE(session.state.MemoryOpen);
@@ -52,8 +52,8 @@ TEST(MemoryDownload, FromThePanelToASavedDataList) {
     Grid& sets = memory.window()->gridSet();
     EXPECT_EQ(sets.rowText(1), "1\t10\t3");
     EXPECT_EQ(sets.rowText(2), "2\t60\t2");
-    ASSERT_TRUE(
-        test::waitUntil([&] { return panel->polling(); }, 5000));  // polling resumes after the download
+    ASSERT_TRUE(test::waitUntil([&] { return panel->polling(); },
+                                test::kPatienceMs));  // polling resumes after the download
 
     dialogs.inputAnswers.push_back("23:59:55");
     sets.setRow(1);

@@ -37,7 +37,7 @@ TEST(Recording, TheFileHoldsWhatThePanelShowed) {
     Panel panel(session);
     ASSERT_TRUE(panel.Form_Load());
     auto shown = [&] { return panel.findChild<QLabel*>("LblT1")->text().toStdString(); };
-    ASSERT_TRUE(test::waitUntil([&] { return shown() == "70.5"; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return shown() == "70.5"; }, test::kPatienceMs));
 
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("calvex-e2e-" + std::to_string(::getpid()) + ".txt");
@@ -47,11 +47,11 @@ TEST(Recording, TheFileHoldsWhatThePanelShowed) {
     panel.Toolbar1_ButtonClick("Save");
     ASSERT_TRUE(session.state.RecordingOn);
 
-    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, 4000));
+    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, test::kPatienceMs));
     sim.command("t1 -12.3");
-    ASSERT_TRUE(test::waitUntil([&] { return shown() == "-12.3"; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return shown() == "-12.3"; }, test::kPatienceMs));
     const float before = session.RecordCount;
-    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= before + 2; }, 4000));
+    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= before + 2; }, test::kPatienceMs));
     panel.Toolbar1_ButtonClick("Save");
     EXPECT_FALSE(session.state.RecordingOn);
 

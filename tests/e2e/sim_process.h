@@ -9,6 +9,10 @@
 
 namespace calvex::test {
 
+// How long an end-to-end wait may take: generous for a loaded CI machine; every wait ends as soon as
+// what it waits for holds.
+inline constexpr int kPatienceMs = 15000;
+
 // Runs the event loop until `done` holds or `ms` milliseconds have passed; true when it held.
 inline bool waitUntil(const std::function<bool()>& done, int ms) {
     if (done())
@@ -32,9 +36,9 @@ public:
         m_process.setProgram(CALVEX_SIM_PATH);
         m_process.setArguments(arguments);
         m_process.start();
-        m_process.waitForStarted(5000);
+        m_process.waitForStarted(kPatienceMs);
         waitUntil([this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
-                  5000);
+                  kPatienceMs);
         m_device = m_process.readLine().trimmed().toStdString();
     }
     ~SimProcess() {
