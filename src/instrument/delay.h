@@ -8,7 +8,7 @@ namespace calvex {
 // moves on when done() says so, from its next timer tick or port event. It keeps the rule of
 // the time of day: a wait whose end would fall after midnight ends at once.
 class Delay {
-  public:
+public:
     Delay() = default;
     Delay(const Clock& clock, double seconds) : m_clock(&clock) {
         m_end = clock.secondsSinceMidnight() + seconds;
@@ -23,7 +23,7 @@ class Delay {
         return static_cast<int>((m_end - m_clock->secondsSinceMidnight()) * 1000.0) + 1;
     }
 
-  private:
+private:
     const Clock* m_clock = nullptr;
     double m_end = 0;
 };

@@ -9,7 +9,7 @@ namespace calvex {
 // A reading as the instrument state holds it: never written yet, a number, or a text
 // (one of the markers "----", "OL", "-OL", or a number already formatted "0.0").
 class ReadingValue {
-  public:
+public:
     ReadingValue() = default;
     ReadingValue(double number) : m_value(number) {}  // NOLINT: a reading is naturally built from a number
     ReadingValue(std::string text) : m_value(std::move(text)) {}    // NOLINT
@@ -38,7 +38,7 @@ class ReadingValue {
         return out;
     }
 
-  private:
+private:
     std::variant<std::monostate, double, std::string> m_value;
 };
 

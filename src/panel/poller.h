@@ -11,7 +11,7 @@ namespace calvex {
 
 // What the poller shows on the main window.
 class PollerView {
-  public:
+public:
     virtual ~PollerView() = default;
     // LblCOM: "COM" followed by the port number, or "No COM".
     virtual void showComText(const std::string& text) = 0;
@@ -25,7 +25,7 @@ class PollerView {
 // count the instrument as silent. Each wait is a state, advanced by the panel's 150 ms timer
 // (tick) and by the port's activity (wake); nothing here loops or sleeps.
 class Poller {
-  public:
+public:
     enum class Phase { Idle, Waiting, NoData, Reopen };
 
     static constexpr std::int64_t kWaitMs = 2000;
@@ -48,7 +48,7 @@ class Poller {
     // Opens the port chosen by ComPort with the line settings; false when it cannot be opened.
     static bool openChosenPort(InstrumentState& state, SerialLink& port);
 
-  private:
+private:
     void startAttempt();
     void check();
     void evaluate();
