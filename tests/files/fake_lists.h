@@ -8,6 +8,7 @@
 
 #include "app/window_apis.h"
 #include "lists/grid.h"
+#include "support/fake_panel.h"
 
 namespace calvex::test {
 
@@ -62,25 +63,6 @@ private:
         const char* names[] = {"RealTime", "File", "Data"};
         return std::string(names[static_cast<int>(kind)]) + (dual ? " 2" : " 1");
     }
-};
-
-// The main window's poller switch.
-class FakePanel : public PanelApi {
-public:
-    QWidget* widget() override { return nullptr; }
-    void setPolling(bool enabled) override {
-        pollingOn = enabled;
-        switches.push_back(enabled);
-    }
-    bool polling() const override { return pollingOn; }
-    int pollInterval() const override { return 150; }
-    void showComPort() override {}
-    std::string labelT1() const override { return {}; }
-    std::string labelT2() const override { return {}; }
-    std::string labelT1T2() const override { return {}; }
-
-    bool pollingOn = true;
-    std::vector<bool> switches;
 };
 
 }  // namespace calvex::test

@@ -36,7 +36,7 @@ protected:
     }
 
     test::TestSession t;
-    test::FakePanelWindow panel;
+    test::FakePanel panel;
     test::FakePlot plot;
     ListWindows lists{t.session};
 };

@@ -151,7 +151,7 @@ TEST(MemoryDownload, PollingStaysOffUntilThePortHasSettled) {
     EXPECT_FALSE(rig.panel.polling());  // no frame: the settling waits its 2 s
     rig.t.port.feed(std::string("\x02\x00\x00\xFB\x00\x00\x64\x00\x03", 9));
     EXPECT_TRUE(rig.panel.polling());
-    EXPECT_EQ(rig.panel.pollingCalls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
     // The port's activity is the panel's again.
     rig.t.port.feed("x");
     EXPECT_EQ(rig.panel.activity, 1);

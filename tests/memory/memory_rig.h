@@ -17,37 +17,26 @@
 #include "lists/grid.h"
 #include "memory/memory_window.h"
 #include "memory/memory_windows.h"
+#include "support/fake_panel.h"
 #include "support/test_session.h"
 
 namespace calvex::test {
 
 // The panel as the download sees it: polling on or off, and its own port handler back on the
 // port whenever polling is switched on.
-class FakePanel : public PanelApi {
+class PortPanel : public FakePanel {
 public:
-    explicit FakePanel(SerialLink& port) : m_port(port) { m_widget.setGeometry(0, 0, 344, 304); }
-    QWidget* widget() override { return &m_widget; }
+    explicit PortPanel(SerialLink& port) : m_port(port) { window.setGeometry(0, 0, 344, 304); }
     void setPolling(bool enabled) override {
-        m_polling = enabled;
-        pollingCalls.push_back(enabled);
+        FakePanel::setPolling(enabled);
         if (enabled)
             m_port.setActivityHandler([this] { ++activity; });
     }
-    bool polling() const override { return m_polling; }
-    int pollInterval() const override { return 150; }
-    void showComPort() override { ++comPortShown; }
-    std::string labelT1() const override { return {}; }
-    std::string labelT2() const override { return {}; }
-    std::string labelT1T2() const override { return {}; }
 
-    std::vector<bool> pollingCalls;
     int activity = 0;
-    int comPortShown = 0;
 
 private:
     SerialLink& m_port;
-    QWidget m_widget;
-    bool m_polling = true;
 };
 
 class FakeTableWindow : public TableWindow {
@@ -215,7 +204,7 @@ struct FakeInstrument {
 // on the line; run() plays the clock forward in 10 ms steps.
 struct MemoryRig {
     TestSession t;
-    FakePanel panel{t.port};
+    PortPanel panel{t.port};
     FakeLists lists;
     MemoryWindows memory{t.session};
     FakeInstrument instrument;
@@ -227,7 +216,7 @@ struct MemoryRig {
         t.port.setPortNumber(1);
         t.port.open();
         panel.setPolling(true);
-        panel.pollingCalls.clear();
+        panel.switches.clear();
     }
     Session& session() { return t.session; }
     InstrumentState& state() { return t.session.state; }

@@ -14,7 +14,7 @@ struct DecodingRig : MemoryRig {
         memory.startDownload();
         runToEnd();
         lists.events.clear();
-        panel.pollingCalls.clear();
+        panel.switches.clear();
     }
     void click(int row) {
         MemoryWindow* w = memory.window();
@@ -69,7 +69,7 @@ TEST(SetDecoding, RecordsGoToTheListOfTheirModel) {
         ASSERT_EQ(list->captions.size(), c.rows.size() + 1);
         EXPECT_EQ(list->captions[0], "1 Records Completed");
         EXPECT_EQ(list->captions[c.rows.size() - 1], std::to_string(c.rows.size()) + " Records Completed");
-        EXPECT_EQ(rig.panel.pollingCalls, (std::vector<bool>{false, true}));
+        EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
         EXPECT_EQ(rig.panel.comPortShown, 1);
         EXPECT_EQ(rig.state().DualModel, c.dual);
         EXPECT_EQ(rig.t.dialogs.busyDepth, 0);
@@ -103,7 +103,7 @@ TEST(SetDecoding, AnEmptyAnswerEndsWithPollingBackOn) {
 
     EXPECT_EQ(rig.lists.events, (std::vector<std::string>{"unload DataList2", "unload DataList1"}));
     EXPECT_EQ(rig.t.dialogs.inputs.size(), 2u);
-    EXPECT_EQ(rig.panel.pollingCalls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
     EXPECT_EQ(rig.panel.comPortShown, 0);
 }
 

@@ -10,25 +10,14 @@
 #include "plot/plot_range.h"
 #include "plot/plot_windows.h"
 #include "plot_fakes.h"
+#include "support/fake_panel.h"
 #include "support/test_session.h"
 
 namespace calvex {
 namespace {
 
+using test::FakePanel;
 using test::setWholeListRange;
-// The main window as the plot sees it: only its place matters.
-class FakePanel : public PanelApi {
-public:
-    QWidget* widget() override { return &window; }
-    void setPolling(bool) override {}
-    bool polling() const override { return true; }
-    int pollInterval() const override { return 150; }
-    void showComPort() override {}
-    std::string labelT1() const override { return {}; }
-    std::string labelT2() const override { return {}; }
-    std::string labelT1T2() const override { return {}; }
-    QWidget window;
-};
 
 struct ListPlot1Test : ::testing::Test {
     test::TestSession t;

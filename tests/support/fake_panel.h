@@ -2,27 +2,34 @@
 
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "app/window_apis.h"
 
 namespace calvex::test {
 
-// The main window as the other windows see it: a plain widget to sit beside, and the poller.
+// The main window as the other windows see it: a plain widget to sit beside, the poller's switch
+// (every call remembered) and its interval.
 class FakePanel : public PanelApi {
 public:
     FakePanel() { window.setGeometry(100, 40, 344, 304); }
     QWidget* widget() override { return &window; }
-    void setPolling(bool enabled) override { polls = enabled; }
-    bool polling() const override { return polls; }
+    void setPolling(bool enabled) override {
+        pollingOn = enabled;
+        switches.push_back(enabled);
+    }
+    bool polling() const override { return pollingOn; }
     int pollInterval() const override { return interval; }
-    void showComPort() override {}
+    void showComPort() override { ++comPortShown; }
     std::string labelT1() const override { return {}; }
     std::string labelT2() const override { return {}; }
     std::string labelT1T2() const override { return {}; }
 
     QWidget window;
-    bool polls = true;
+    bool pollingOn = true;
+    std::vector<bool> switches;
     int interval = 150;
+    int comPortShown = 0;
 };
 
 }  // namespace calvex::test
