@@ -220,10 +220,7 @@ QAction* Panel::toolbarButton(const QString& key) const {
 bool Panel::Form_Load() {
     move(0, 0);
     InstrumentState& s = m_session.state;
-    m_session.COM.setActivityHandler([this] {
-        m_poller.wake();
-        armWaitTimer();
-    });
+    listenToPort();
     if (!Poller::openChosenPort(s, m_session.COM)) {
         std::string details = m_session.COM.lastError();
         if (s.ComPort >= 1)
@@ -269,12 +266,18 @@ void Panel::Toolbar1_ButtonClick(const QString& key) {
     m_commands->Toolbar1_ButtonClick(key.toStdString());
 }
 
+// The port's bytes and failures wake the poller; the memory download borrows the port's handler
+// while polling is off and polling puts this one back.
+void Panel::listenToPort() {
+    m_session.COM.setActivityHandler([this] {
+        m_poller.wake();
+        armWaitTimer();
+    });
+}
+
 void Panel::setPolling(bool enabled) {
     if (enabled) {
-        m_session.COM.setActivityHandler([this] {
-            m_poller.wake();
-            armWaitTimer();
-        });
+        listenToPort();
         m_poller.reset();
         Timer1.start();
     } else {

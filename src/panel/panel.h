@@ -1,12 +1,9 @@
 #pragma once
 
 #include <QLabel>
-#include <QPointer>
 #include <QTimer>
 #include <QToolBar>
 #include <QWidget>
-#include <functional>
-#include <map>
 #include <memory>
 
 #include "app/session.h"
@@ -62,6 +59,7 @@ private:
     void showDualLayout();
     void showSingleLayout();
     void armWaitTimer();
+    void listenToPort();
 
     Session& m_session;
     Poller m_poller;

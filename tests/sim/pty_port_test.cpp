@@ -92,7 +92,9 @@ TEST(PtyPort, WritesNeverBlockWhenNobodyReads) {
     const std::size_t taken = port.write(block);  // returns although nobody reads
     EXPECT_GT(taken, 0u);
     EXPECT_LT(taken, block.size());
-    EXPECT_EQ(port.write(block), 0u);
+    // The kernel may move bytes on between the two writes, so the second may take a few more; it
+    // must still return without taking the whole block.
+    EXPECT_LT(port.write(block), block.size());
 }
 
 TEST(PtyPort, InputNobodyReadsIsDiscarded) {
