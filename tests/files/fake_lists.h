@@ -9,29 +9,9 @@
 #include "app/window_apis.h"
 #include "lists/grid.h"
 #include "support/fake_panel.h"
+#include "support/fake_table.h"
 
 namespace calvex::test {
-
-// A list window without a window: a grid and a caption whose every change is remembered.
-class FakeTable : public TableWindow {
-public:
-    FakeTable(int cols, bool dual) : m_grid(cols, 1), m_dual(dual) {}
-    Grid& grid() override { return m_grid; }
-    std::string caption() const override { return m_caption; }
-    void setCaption(const std::string& caption) override {
-        m_caption = caption;
-        captions.push_back(caption);
-    }
-    bool dual() const override { return m_dual; }
-    QWidget* widget() override { return nullptr; }
-
-    std::vector<std::string> captions;
-
-private:
-    Grid m_grid;
-    std::string m_caption;
-    bool m_dual;
-};
 
 // The list windows as fakes; logs "show File 2", "unload File 1" and so on.
 class FakeLists : public ListsApi {

@@ -18,6 +18,7 @@
 #include "memory/memory_window.h"
 #include "memory/memory_windows.h"
 #include "support/fake_panel.h"
+#include "support/fake_table.h"
 #include "support/test_session.h"
 
 namespace calvex::test {
@@ -39,24 +40,8 @@ private:
     SerialLink& m_port;
 };
 
-class FakeTableWindow : public TableWindow {
-public:
-    explicit FakeTableWindow(bool dual) : m_grid(dual ? 6 : 4, 1), m_dual(dual) {}
-    Grid& grid() override { return m_grid; }
-    std::string caption() const override { return m_caption; }
-    void setCaption(const std::string& caption) override {
-        m_caption = caption;
-        captions.push_back(caption);
-    }
-    bool dual() const override { return m_dual; }
-    QWidget* widget() override { return nullptr; }
-
-    std::vector<std::string> captions;
-
-private:
-    Grid m_grid;
-    bool m_dual;
-    std::string m_caption = "Data List";
+struct FakeTableWindow : FakeTable {
+    explicit FakeTableWindow(bool dual) : FakeTable(dual ? 6 : 4, dual, "Data List") {}
 };
 
 class FakeLists : public ListsApi {
