@@ -118,7 +118,3 @@ BENCHMARK(BM_PrintDualList58300ToPdf)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::k
 
 }  // namespace
 }  // namespace calvex::bench
-
-int main(int argc, char** argv) {
-    return calvex::bench::runBenchmarks(argc, argv);
-}

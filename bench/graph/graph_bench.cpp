@@ -102,13 +102,3 @@ BENCHMARK(BM_Avg2Tick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace calvex
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -62,15 +62,4 @@ inline double residentMegabytes() {
     return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
 }
 
-// A benchmark main inside a QApplication on the offscreen platform.
-inline int runBenchmarks(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
-
 }  // namespace calvex::bench

@@ -82,7 +82,3 @@ BENCHMARK(BM_ListMemory58300)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace calvex::bench
-
-int main(int argc, char** argv) {
-    return calvex::bench::runBenchmarks(argc, argv);
-}

@@ -161,5 +161,3 @@ BENCHMARK(BM_DecodeLargestSet)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace calvex
-
-BENCHMARK_MAIN();

@@ -159,13 +159,3 @@ BENCHMARK(BM_WindowRedraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace calvex
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
