@@ -21,6 +21,10 @@ struct InstrumentState {
     bool AvgOpen = false;
     bool AvgRunning = false;
     bool MemoryOpen = false;
+    // The reading fields hold a measurement: false before the first frame, while the panel shows
+    // "No COM", while polling is stopped (memory download, printing) and once the last accepted
+    // frame is too old. A sample taken then records "----"; statistics and graph skip it.
+    bool ReadingKnown = false;
     ReadingValue UnitAtStart;
     bool DualModelAtStart = false;
 
@@ -44,5 +48,10 @@ struct InstrumentState {
     ReadingValue T2C, T2F, T2K;
     ReadingValue T1T2C, T1T2F, T1T2K;
 };
+
+// A reading field as a run may use it: the value when it was measured, else Empty.
+inline ReadingValue measured(const InstrumentState& state, const ReadingValue& value) {
+    return state.ReadingKnown ? value : ReadingValue();
+}
 
 }  // namespace calvex
