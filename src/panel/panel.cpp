@@ -50,6 +50,11 @@ void placeRightAligned(QLabel* label, int right, int top) {
     label->move(right - label->width(), top);
 }
 
+// What a reading label shows: the reading as measured, or the no-value mark while it is unknown.
+QString shown(const InstrumentState& s, const ReadingValue& value) {
+    return QString::fromStdString(s.ReadingKnown ? value.format("0.0") : "----");
+}
+
 // The main window's side of recording: its labels and toolbar button 1.
 class PanelRecordingView : public RecordingView {
 public:
@@ -321,12 +326,12 @@ void Panel::showDualLayout() {
     font.setPointSize(36);
     LblT1->setFont(font);
     LblT1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LblT1->setText(QString::fromStdString(s.T1Value.format("0.0")));
+    LblT1->setText(shown(s, s.T1Value));
     LblT1->adjustSize();
     LblT1->move(twips(240), twips(1440));
-    LblT2->setText(QString::fromStdString(s.T2Value.format("0.0")));
+    LblT2->setText(shown(s, s.T2Value));
     placeRightAligned(LblT2, twips(4755), twips(1440));
-    LblT1T2->setText(QString::fromStdString(s.T1T2Value.format("0.0")));
+    LblT1T2->setText(shown(s, s.T1T2Value));
     LblT1T2->adjustSize();
 }
 
@@ -340,7 +345,7 @@ void Panel::showSingleLayout() {
     LblT1->setFont(font);
     LblT1->setAlignment(Qt::AlignCenter);
     LblT1->setGeometry(twips(120), LblT1->y(), twips(5000), twips(2000));
-    LblT1->setText(QString::fromStdString(s.T1Value.format("0.0")));
+    LblT1->setText(shown(s, s.T1Value));
     LblT2->setText("");
     LblT1T2->setText("");
 }

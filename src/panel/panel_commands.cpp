@@ -43,20 +43,34 @@ std::optional<float> samplingTimeFromAnswer(const std::string& answer) {
     return static_cast<float>(seconds);
 }
 
+// A run takes the instrument's model and unit when it starts; before the first frame there is
+// neither, so such a run is refused with a word rather than started on a guess.
+bool PanelCommands::readingHasArrived() {
+    if (!m_session.state.Unit.isEmpty())
+        return true;
+    m_session.dialogs.message(
+        "No reading has arrived from the instrument yet.\n\nWait until the panel shows the reading, then try "
+        "again.",
+        kCriticalStop);
+    return false;
+}
+
 void PanelCommands::Toolbar1_ButtonClick(const std::string& key) {
     if (key == "Save") {
-        m_recorder.toggle();
+        if (m_session.state.RecordingOn || readingHasArrived())
+            m_recorder.toggle();
     } else if (key == "Open") {
         open();
     } else if (key == "List") {
-        list();
+        if (readingHasArrived())
+            list();
     } else if (key == "Graph") {
-        if (m_session.graph != nullptr)
+        if (m_session.graph != nullptr && readingHasArrived())
             m_session.graph->openGraph();
     } else if (key == "PC") {
         sampling();
     } else if (key == "AVG") {
-        if (m_session.stats != nullptr)
+        if (m_session.stats != nullptr && readingHasArrived())
             m_session.stats->openAvg();
     } else if (key == "Memory") {
         if (!m_session.state.MemoryOpen && m_session.memory != nullptr)
@@ -77,7 +91,6 @@ void PanelCommands::open() {
 
 void PanelCommands::list() {
     InstrumentState& s = m_session.state;
-    s.DualModelAtStart = s.DualModel;
     if (m_session.lists == nullptr)
         return;
     if (m_session.lists->window(ListKind::RealTime, s.DualModel) == nullptr) {

@@ -21,6 +21,9 @@ public:
     void sampling();
 
 private:
+    // True once a frame has told the model and unit; otherwise says so and gives false.
+    bool readingHasArrived();
+
     Session& m_session;
     Recorder& m_recorder;
 };

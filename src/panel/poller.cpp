@@ -25,7 +25,14 @@ std::int64_t Poller::msUntilDeadline() const {
     return left > 0 ? left : 0;
 }
 
+void Poller::reset() {
+    m_phase = Phase::Idle;
+    forgetReading();
+}
+
 void Poller::tick() {
+    if (m_state.ReadingKnown && m_clock.monotonicMs() - m_lastFrame > kStaleMs)
+        forgetReading();
     switch (m_phase) {
         case Phase::Idle:
             m_silence = 0;
@@ -103,7 +110,7 @@ void Poller::evaluate() {
 }
 
 void Poller::onSilent() {
-    m_view.showComText("No COM");
+    showNoCom();
     if (!m_state.AutoScan) {
         // Wait, without a limit, for any byte at all.
         m_phase = Phase::NoData;
@@ -131,6 +138,8 @@ void Poller::acceptFrame(const std::string& block) {
     for (int i = 0; i < 7; ++i)
         bytes[i] = static_cast<std::uint8_t>(block[static_cast<std::size_t>(i) + 1]);
     decodeReading(m_state, bytes);
+    m_state.ReadingKnown = true;
+    m_lastFrame = m_clock.monotonicMs();
     m_phase = Phase::Idle;
     m_view.showReading();
 }
@@ -140,7 +149,7 @@ void Poller::acceptFrame(const std::string& block) {
 // reopens it on the following ticks, so an adapter pulled and put back is found again.
 void Poller::recover() {
     m_port.close();
-    m_view.showComText("No COM");
+    showNoCom();
     if (m_state.AutoScan) {
         m_state.ComPort = 1;
         openChosenPort(m_state, m_port);
@@ -153,6 +162,19 @@ void Poller::recover() {
 void Poller::tryReopen() {
     if (openChosenPort(m_state, m_port))
         m_phase = Phase::Idle;
+}
+
+// While "No COM" stands the last reading is not the instrument's present one.
+void Poller::showNoCom() {
+    m_view.showComText("No COM");
+    forgetReading();
+}
+
+void Poller::forgetReading() {
+    if (!m_state.ReadingKnown)
+        return;
+    m_state.ReadingKnown = false;
+    m_view.showReading();
 }
 
 }  // namespace calvex

@@ -30,6 +30,9 @@ public:
 
     static constexpr std::int64_t kWaitMs = 2000;
     static constexpr int kSilentAfter = 4;  // the fifth empty wait counts the instrument as silent
+    // A reading older than two waits is no longer the instrument's present reading, although the
+    // instrument counts as silent only after five.
+    static constexpr std::int64_t kStaleMs = 2 * kWaitMs;
 
     Poller(InstrumentState& state, SerialLink& port, const Clock& clock, PollerView& view)
         : m_state(state), m_port(port), m_clock(clock), m_view(view) {}
@@ -38,8 +41,9 @@ public:
     void tick();
     // New bytes arrived (or the port failed): re-check the running wait at once.
     void wake();
-    // Drops a running poll (polling stopped by another command); the next tick starts afresh.
-    void reset() { m_phase = Phase::Idle; }
+    // Drops a running poll (polling stopped by another command); the next tick starts afresh. What
+    // the instrument measures meanwhile is not seen, so the reading is unknown until the next frame.
+    void reset();
 
     Phase phase() const { return m_phase; }
     // Milliseconds until the running wait times out, or -1 when nothing waits on time.
@@ -56,6 +60,8 @@ private:
     void acceptFrame(const std::string& block);
     void recover();
     void tryReopen();
+    void showNoCom();
+    void forgetReading();
     std::string comText() const { return "COM" + std::to_string(m_state.ComPort); }
 
     InstrumentState& m_state;
@@ -65,6 +71,7 @@ private:
     Phase m_phase = Phase::Idle;
     int m_silence = 0;
     std::int64_t m_attemptStart = 0;
+    std::int64_t m_lastFrame = 0;
     bool m_checking = false;
 };
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "files/save_as_dialog.h"
 #include "instrument/text_format.h"
@@ -14,6 +16,11 @@ namespace {
 std::string fileTitle(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What a stopped recording leaves: the file and its number of lines.
+std::string fileHolds(const std::string& path, long lines) {
+    return path + "\n\nThe file holds " + std::to_string(lines) + (lines == 1 ? " line." : " lines.");
 }
 
 }  // namespace
@@ -45,7 +52,8 @@ void Recorder::start() {
         return;
     }
     m_file = file;
-    m_session.state.DualModelAtStart = m_session.state.DualModel;
+    m_wholeBytes = 0;
+    DualModelAtStart = m_session.state.DualModel;
     m_view.setFileNameText(fileTitle(m_session.DataFileName));
     m_view.setRecordingFace(true);
     m_session.state.RecordingOn = true;
@@ -88,22 +96,28 @@ bool Recorder::writeLine(const std::string& sample) {
         reportWriteFailure(errno);
         return false;
     }
+    m_wholeBytes += line.size();
     m_session.RecordCount += 1;
     return true;
 }
 
-// A line that cannot be written ends the recording, and the user learns what the file holds.
+// A line that cannot be written ends the recording, and the user learns what the file holds. A
+// part of the line may have reached the disk (a full disk takes what fits): it is cut off before
+// the user is told, so the file ends on its last whole line and the count below is exact.
 void Recorder::reportWriteFailure(int error) {
     const std::string path = m_session.DataFileName;
     const long lines = std::lround(m_session.RecordCount);
     stopAutomatically();
+    std::error_code cut;
+    if (std::filesystem::is_regular_file(path, cut))
+        std::filesystem::resize_file(path, m_wholeBytes, cut);
+    const std::string tail = cut ? "\nIts last line may be incomplete: " + cut.message() + "." : "";
     m_view.setRecVisible(false);
     m_view.setFileNameText("");
     m_session.FileChosen = false;
-    m_session.dialogs.message("Recording stopped: a line could not be written to\n" + path +
-                                  "\n\nThe file holds " + std::to_string(lines) +
-                                  (lines == 1 ? " line." : " lines."),
-                              kCriticalStop, error != 0 ? std::strerror(error) : "Write error");
+    m_session.dialogs.message(
+        "Recording stopped: a line could not be written to\n" + fileHolds(path, lines) + tail, kCriticalStop,
+        error != 0 ? std::strerror(error) : "Write error");
 }
 
 // The sample clock: the start time of the main window plus whole sampling periods, not a
@@ -120,22 +134,44 @@ std::string Recorder::advanceSampleClock() {
     return next;
 }
 
+std::string Recorder::sampleText() const {
+    const InstrumentState& s = m_session.state;
+    const auto reading = [&s](const std::string& label) { return s.ReadingKnown ? label : "----"; };
+    std::string sample = s.SampleTime + "\t" + reading(m_view.labelT1());
+    if (s.DualModel)
+        sample += "\t" + reading(m_view.labelT2()) + "\t" + reading(m_view.labelT1T2());
+    return sample + "\t" + s.Unit.text();
+}
+
 void Recorder::Timer2_Timer() {
+    // A tick that shows a message box waits there while the timer goes on; the ticks that fall due
+    // meanwhile are dropped, so nothing is sampled under the box and rows stay in time order.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{m_inTick};
+
     InstrumentState& s = m_session.state;
     if (!(static_cast<float>(m_session.SampleTicks) >= s.SampleSeconds || m_session.SampleTicks == 0)) {
         ++m_session.SampleTicks;
         return;
     }
     advanceSampleClock();
-
-    std::string sample = s.SampleTime + "\t" + m_view.labelT1();
-    if (s.DualModel)
-        sample += "\t" + m_view.labelT2() + "\t" + m_view.labelT1T2();
-    sample += "\t" + s.Unit.text();
+    const std::string sample = sampleText();
 
     if (s.RecordingOn) {
-        if (m_session.RecordCount == kMaxLines || s.DualModel != s.DualModelAtStart) {
+        if (m_session.RecordCount == kMaxLines || s.DualModel != DualModelAtStart) {
+            const std::string why = s.DualModel != DualModelAtStart
+                                        ? "the instrument's model changed"
+                                        : "the file holds the most lines a recording may hold";
+            const long lines = std::lround(m_session.RecordCount);
             stopAutomatically();
+            m_session.dialogs.message(
+                "Recording stopped: " + why + ".\n" + fileHolds(m_session.DataFileName, lines),
+                kCriticalStop);
         } else if (writeLine(sample)) {
             m_view.setCountText(std::to_string(std::lround(m_session.RecordCount)));
             m_view.setRecText("Rec");

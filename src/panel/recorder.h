@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -24,7 +25,8 @@ public:
 };
 
 // Recording to a file and the sampling clock (Timer2, every 960 ms). Each line is flushed to the
-// operating system as soon as it is written, so a killed program loses no sampled line.
+// operating system as soon as it is written, so a killed program loses no sampled line; a line that
+// cannot be written whole is cut off again, so the file holds only whole lines.
 class Recorder {
 public:
     static constexpr float kMaxLines = 58300.0f;
@@ -38,6 +40,10 @@ public:
     void toggle();
     void Timer2_Timer();
 
+    // The sample text of the present reading: time, the reading or readings, unit. A reading that
+    // is not known (no frame, "No COM", polling stopped) is the no-value mark in each field.
+    std::string sampleText() const;
+
 private:
     void start();
     void stopByUser();
@@ -50,6 +56,9 @@ private:
     Session& m_session;
     RecordingView& m_view;
     std::FILE* m_file = nullptr;
+    std::uintmax_t m_wholeBytes = 0;  // the file's length up to the end of its last whole line
+    bool DualModelAtStart = false;    // the model this recording writes lines of
+    bool m_inTick = false;            // a message box shown inside a tick lets no other tick run
 };
 
 }  // namespace calvex

@@ -88,5 +88,56 @@ TEST(Recording, TheFileHoldsWhatThePanelShowed) {
     EXPECT_NE(recorded.back().find("-12.3"), std::string::npos);
 }
 
+// The instrument pulled during a recording: the lines of the gap say "no value", they do not
+// repeat the last reading, and the recording reads on when it comes back.
+TEST(Recording, AnUnpluggedInstrumentLeavesNoValueLinesNotRepeats) {
+    const std::string link = "/tmp/calvex-e2e-rec-link-" + std::to_string(::getpid());
+    test::SimProcess sim(
+        {"--link", QString::fromStdString(link), "--model", "single", "--t1", "21.0", "--period", "250"});
+    QtSerialLink port({{1, link}});
+    SystemClock clock;
+    test::ScriptedDialogs dialogs;
+    test::FakePrinter printer;
+    Session session(port, clock, dialogs, printer);
+    session.state.ComPort = 1;
+    Panel panel(session);
+    auto text = [&](const char* name) { return panel.findChild<QLabel*>(name)->text().toStdString(); };
+    ASSERT_TRUE(panel.Form_Load());
+    ASSERT_TRUE(test::waitUntil([&] { return text("LblT1") == "21.0"; }, test::kPatienceMs));
+
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("calvex-e2e-gap-" + std::to_string(::getpid()) + ".txt");
+    dialogs.inputAnswers.push_back("1");
+    panel.Toolbar1_ButtonClick("PC");
+    dialogs.saveAnswers.push_back(file.string());
+    panel.Toolbar1_ButtonClick("Save");
+    ASSERT_TRUE(session.state.RecordingOn);
+    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, test::kPatienceMs));
+
+    sim.command("unplug");
+    ASSERT_TRUE(test::waitUntil([&] { return text("LblCOM") == "No COM"; }, test::kPatienceMs));
+    EXPECT_EQ(text("LblT1"), "----");
+    const float unplugged = session.RecordCount;
+    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= unplugged + 3; }, test::kPatienceMs));
+    sim.command("t1 22.5");
+    sim.command("replug");
+    ASSERT_TRUE(test::waitUntil([&] { return text("LblT1") == "22.5"; }, test::kPatienceMs));
+    const float back = session.RecordCount;
+    ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= back + 2; }, test::kPatienceMs));
+    panel.Toolbar1_ButtonClick("Save");
+
+    // The readings, in order: the first value, then the gap, then the new value; nothing else.
+    std::string order;
+    for (const std::string& line : lines(file)) {
+        const std::string reading = line.substr(line.find('\t', line.find('\t') + 1) + 1, 4);
+        const char mark = reading == "21.0" ? 'a' : reading == "----" ? '-' : reading == "22.5" ? 'b' : '?';
+        if (order.empty() || order.back() != mark)
+            order += mark;
+    }
+    std::filesystem::remove(file);
+    EXPECT_EQ(order, "a-b");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 }  // namespace
 }  // namespace calvex

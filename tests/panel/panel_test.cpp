@@ -138,6 +138,7 @@ TEST(Panel, ToolbarDispatchesByKey) {
     for (const Case& c : cases) {
         PanelRig rig;
         rig.t.session.state.DualModel = true;
+        rig.t.session.state.Unit = "C";  // a frame has arrived
         rig.panel.Toolbar1_ButtonClick(c.key);
         EXPECT_EQ(rig.apis.calls, c.calls) << c.key;
         EXPECT_TRUE(rig.t.dialogs.messages.empty());
@@ -147,6 +148,19 @@ TEST(Panel, ToolbarDispatchesByKey) {
     busy.t.session.state.MemoryOpen = true;
     busy.panel.Toolbar1_ButtonClick("Memory");
     EXPECT_TRUE(busy.apis.calls.empty());
+}
+
+TEST(Panel, RunsBeforeTheFirstFrameAreRefusedWithAWord) {
+    for (const char* key : {"Save", "List", "Graph", "AVG"}) {
+        PanelRig rig;
+        rig.panel.Toolbar1_ButtonClick(key);
+        EXPECT_TRUE(rig.apis.calls.empty()) << key;
+        EXPECT_EQ(rig.t.dialogs.saveDialogs, 0) << key;
+        EXPECT_FALSE(rig.t.session.state.RecordingOn) << key;
+        ASSERT_EQ(rig.t.dialogs.messages.size(), 1u) << key;
+        EXPECT_EQ(rig.t.dialogs.messages[0].text.substr(0, 47),
+                  "No reading has arrived from the instrument yet.");
+    }
 }
 
 TEST(Panel, ToolbarButtonsCarryTheirKeysAndTips) {
@@ -179,6 +193,29 @@ TEST(Panel, SamplingTimerHandsTheDisplayedReadingsToTheList) {
     rig.t.session.ListOpen = true;
     rig.panel.Timer2_Timer();
     EXPECT_EQ(rig.apis.rows, std::vector<std::string>{"14:05:32\t25.1\t23.4\t1.7\tC"});
+}
+
+// While "No COM" stands (or polling is stopped) the panel does not show the last figures as if
+// measured, and a sample taken then records the no-value mark.
+TEST(Panel, AnUnknownReadingShowsAndSamplesAsNoValue) {
+    PanelRig rig;
+    ASSERT_TRUE(rig.panel.Form_Load());
+    rig.deliver(kDualFrame);
+    rig.panel.Timer1_Timer();
+    rig.t.port.failPort("unplugged");
+    rig.panel.Timer1_Timer();
+    EXPECT_EQ(rig.text("LblCOM"), "No COM");
+    for (const char* label : {"LblT1", "LblT2", "LblT1T2"})
+        EXPECT_EQ(rig.text(label), "----") << label;
+    rig.t.session.ListOpen = true;
+    rig.panel.Timer2_Timer();
+    EXPECT_EQ(rig.apis.rows, std::vector<std::string>{"14:05:32\t----\t----\t----\tC"});
+
+    rig.panel.Timer1_Timer();  // the port opens again
+    rig.deliver(kDualFrame);
+    EXPECT_EQ(rig.text("LblT1"), "25.1");
+    rig.panel.setPolling(false);  // the memory download takes the port
+    EXPECT_EQ(rig.text("LblT1"), "----");
 }
 
 TEST(Port, ChoosesThePortFromTheBox) {

@@ -105,6 +105,54 @@ TEST(Poller, SilenceShowsNoComAfterFiveWaitsThenWaitsForAnyByte) {
     EXPECT_EQ(rig.poller.phase(), Poller::Phase::Idle);
 }
 
+// The reading is the instrument's present one only while frames keep coming; each way of losing
+// them makes it unknown (and refreshes the panel once), and the next frame makes it known again.
+TEST(Poller, TheReadingIsUnknownOnceFramesStop) {
+    struct Case {
+        const char* what;
+        void (*lose)(PollerRig&);
+    };
+    const Case cases[] = {
+        {"silence past two waits", [](PollerRig& rig) { rig.run(4200); }},
+        {"noise instead of frames",
+         [](PollerRig& rig) {
+             for (int i = 0; i < 3; ++i) {
+                 rig.run(1500);
+                 rig.port.feed("\x10\x20\x30\x40\x50\x60\x70\x11\x12\x13");
+                 rig.poller.wake();
+             }
+         }},
+        {"a port failure",
+         [](PollerRig& rig) {
+             rig.port.failPort("unplugged");
+             rig.poller.tick();
+         }},
+        {"polling stopped", [](PollerRig& rig) { rig.poller.reset(); }},
+    };
+    for (const Case& c : cases) {
+        PollerRig rig;
+        EXPECT_FALSE(rig.state.ReadingKnown) << "before the first frame";
+        rig.poller.tick();
+        rig.port.feed(kFrame);
+        rig.poller.wake();
+        ASSERT_TRUE(rig.state.ReadingKnown) << c.what;
+        rig.run(2000);  // frames every second keep it known
+        rig.port.feed(kFrame);
+        rig.poller.wake();
+        rig.run(1000);
+        rig.port.feed(kFrame);
+        rig.poller.wake();
+        EXPECT_TRUE(rig.state.ReadingKnown) << c.what;
+        const int shown = rig.view.readings;
+
+        c.lose(rig);
+        EXPECT_FALSE(rig.state.ReadingKnown) << c.what;
+        EXPECT_EQ(rig.view.readings, shown + 1) << c.what;  // the panel is told once
+        rig.run(1000);
+        EXPECT_EQ(rig.view.readings, shown + 1) << c.what;
+    }
+}
+
 TEST(Poller, BytesInTheFifthWaitStillCountAsSilent) {
     PollerRig rig;
     rig.poller.tick();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,6 +40,7 @@ struct RecorderRig {
         session.state.SampleTime = "14:05:30";
         session.state.DualModel = true;
         session.state.Unit = "C";
+        session.state.ReadingKnown = true;
         path = std::filesystem::temp_directory_path() /
                ("calvex-rec-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
@@ -74,8 +77,6 @@ TEST(Recorder, WritesOneFlushedLinePerDueSampleWithTheSampleClock) {
     EXPECT_EQ(rig.view.count, "3");
     EXPECT_EQ(rig.view.rec, "Rec");
 
-    rig.session.state.DualModelAtStart = false;  // the single-input line as the panel shows it
-    rig.session.state.DualModel = false;
     rig.recorder.toggle();  // the user stops
     EXPECT_FALSE(rig.session.state.RecordingOn);
     EXPECT_FALSE(rig.view.stopFace);
@@ -139,6 +140,25 @@ TEST(Recorder, ModelChangeStopsWithoutALineOfTheNewModel) {
     rig.recorder.Timer2_Timer();
     EXPECT_FALSE(rig.session.state.RecordingOn);
     EXPECT_EQ(readFile(rig.path), "1\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n");
+    ASSERT_EQ(rig.t.dialogs.messages.size(), 1u);  // the recording does not end without a word
+    EXPECT_EQ(rig.t.dialogs.messages[0].text, "Recording stopped: the instrument's model changed.\n" +
+                                                  rig.path.string() + "\n\nThe file holds 1 line.");
+}
+
+TEST(Recorder, AnUnknownReadingIsRecordedAsNoValue) {
+    RecorderRig rig;
+    rig.startRecording(rig.path.string());
+    rig.recorder.Timer2_Timer();
+    rig.session.state.ReadingKnown = false;  // "No COM", or polling stopped
+    rig.recorder.Timer2_Timer();
+    rig.recorder.Timer2_Timer();
+    rig.session.state.ReadingKnown = true;
+    rig.recorder.Timer2_Timer();
+    rig.recorder.Timer2_Timer();
+    EXPECT_EQ(readFile(rig.path),
+              "1\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n"
+              "2\t14:05:34\t----\t----\t----\tC\r\n"
+              "3\t14:05:36\t23.4\t25.1\t-1.7\tC\r\n");
 }
 
 TEST(Recorder, AFileThatCannotBeOpenedIsReportedAndNothingStarts) {
@@ -164,6 +184,69 @@ TEST(Recorder, AFailedWriteStopsTheRecordingAndSaysWhatTheFileHolds) {
     EXPECT_NE(rig.t.dialogs.messages[0].text.find("/dev/full"), std::string::npos);
     EXPECT_NE(rig.t.dialogs.messages[0].text.find("holds 0 lines"), std::string::npos);
     EXPECT_EQ(rig.session.SampleTicks, 1);
+}
+
+// A disk that fills mid-line: the kernel takes what fits and the rest of the line fails. The
+// file size limit makes that happen at a chosen byte.
+TEST(Recorder, AShortWriteLeavesOnlyWholeLines) {
+    struct FileSizeLimit {
+        explicit FileSizeLimit(rlim_t bytes) {
+            ::getrlimit(RLIMIT_FSIZE, &saved);
+            previous = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = saved;
+            limit.rlim_cur = bytes;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ~FileSizeLimit() {
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previous);
+        }
+        rlimit saved{};
+        void (*previous)(int) = nullptr;
+    };
+    const std::string line1 = "1\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n";
+    const std::string line2 = "2\t14:05:34\t23.4\t25.1\t-1.7\tC\r\n";
+    RecorderRig rig;
+    rig.startRecording(rig.path.string());
+    {
+        const FileSizeLimit limit(line1.size() + line2.size() + 20);  // line 3 is torn after 20 bytes
+        for (int i = 0; i < 7; ++i)
+            rig.recorder.Timer2_Timer();
+    }
+    EXPECT_FALSE(rig.session.state.RecordingOn);
+    EXPECT_EQ(readFile(rig.path), line1 + line2);
+    ASSERT_EQ(rig.t.dialogs.messages.size(), 1u);
+    EXPECT_NE(rig.t.dialogs.messages[0].text.find("The file holds 2 lines."), std::string::npos);
+    EXPECT_EQ(rig.t.dialogs.messages[0].text.find("incomplete"), std::string::npos);
+}
+
+// The box of a failed write stays up while the sampling timer goes on: the ticks under it must
+// not sample, so no row comes out of order and no line is written after the failure.
+TEST(Recorder, NoTickRunsWhileItsMessageBoxIsUp) {
+    RecorderRig rig;
+    std::vector<std::string> rows;
+    struct Lists : ListsApi {
+        explicit Lists(std::vector<std::string>& out) : rows(out) {}
+        TableWindow* window(ListKind, bool) override { return nullptr; }
+        TableWindow* show(ListKind, bool) override { return nullptr; }
+        void unload(ListKind, bool) override {}
+        void appendRealTimeRow(const std::string& row) override { rows.push_back(row); }
+        std::vector<std::string>& rows;
+    } lists{rows};
+    rig.session.lists = &lists;
+    rig.session.ListOpen = true;
+    rig.t.dialogs.whileShown = [&] {
+        for (int i = 0; i < 4; ++i)
+            rig.recorder.Timer2_Timer();
+    };
+    rig.startRecording("/dev/full");
+    rig.recorder.Timer2_Timer();
+    rig.recorder.Timer2_Timer();
+    rig.t.dialogs.whileShown = nullptr;
+    rig.recorder.Timer2_Timer();
+    EXPECT_EQ(rig.t.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"14:05:32\t23.4\t25.1\t-1.7\tC", "14:05:34\t23.4\t25.1\t-1.7\tC"}));
 }
 
 TEST(Recorder, CancelledDialogChangesNothing) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     void message(const std::string& text, int style, const std::string& details,
                  const std::string& title) override {
         messages.push_back({text, style, details, title});
+        if (whileShown)
+            whileShown();
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
@@ -42,6 +45,8 @@ public:
     }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
+    // Runs while a message box is up, as the timers and events under a modal box do.
+    std::function<void()> whileShown;
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
