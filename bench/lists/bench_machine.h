@@ -23,6 +23,7 @@ public:
     bool failed() const override { return false; }
     std::string lastError() const override { return {}; }
     std::string deviceName(int) const override { return {}; }
+    std::string describePort(int) const override { return {}; }
     int bytesWaiting() override { return 0; }
     std::string readAll() override { return {}; }
     void clearInput() override {}

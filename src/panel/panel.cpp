@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
+#include <cstdio>
 
 #include "instrument/text_format.h"
 #include "panel/panel_commands.h"
@@ -228,9 +229,13 @@ bool Panel::Form_Load() {
     listenToPort();
     if (!Poller::openChosenPort(s, m_session.COM)) {
         std::string details = m_session.COM.lastError();
-        if (s.ComPort >= 1)
-            details = "COM" + std::to_string(s.ComPort) + " (" + m_session.COM.deviceName(s.ComPort) +
-                      "): " + details;
+        if (s.ComPort >= 1) {
+            const std::string device = m_session.COM.deviceName(s.ComPort);
+            details = "COM" + std::to_string(s.ComPort) + (device.empty() ? "" : " (" + device + ")") + ": " +
+                      details;
+        }
+        // Over SSH or from a launcher the box may go unseen; the reason goes to standard error too.
+        std::fprintf(stderr, "calvex: No device found: %s\n", details.c_str());
         m_session.dialogs.message("No device found, try again!", kCriticalStop, details);
         return false;
     }

@@ -15,6 +15,17 @@ std::optional<PortChoice> portChoiceFromText(const std::string& text) {
     return std::nullopt;
 }
 
+std::string portDeviceText(const std::string& text, const SerialLink& port) {
+    const auto choice = portChoiceFromText(text);
+    if (!choice)
+        return "Choose COM1 to COM8, or Auto.";
+    if (choice->autoScan)
+        return "Auto: each port in turn, from COM1 (" + portDeviceText("COM1", port) + ")";
+    const std::string name = "COM" + std::to_string(choice->comPort);
+    const std::string device = port.describePort(choice->comPort);
+    return device.empty() ? name + ": no serial port of this machine" : name + ": " + device;
+}
+
 Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(session) {
     setObjectName("Port");
     setWindowTitle("COM Port");
@@ -45,7 +56,20 @@ Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(sessi
     Port2->move(twips(1320), twips(5760));
     connect(Port2, &QPushButton::clicked, this, &Port::Port2_Click);
 
+    // Below the design's client area, which grows to show it.
+    LblDevice = new QLabel(this);
+    LblDevice->setObjectName("LblDevice");
+    LblDevice->setGeometry(twips(120), twips(615), twips(1815), twips(615));
+    LblDevice->setWordWrap(true);
+    setFixedSize(twips(2040), twips(1290));
+    connect(TxtCOM, &QComboBox::currentTextChanged, this, &Port::showDevice);
+
     Form_Load();
+}
+
+void Port::showDevice() {
+    LblDevice->setText(
+        QString::fromStdString(portDeviceText(TxtCOM->currentText().toStdString(), m_session.COM)));
 }
 
 void Port::Form_Load() {
@@ -54,6 +78,7 @@ void Port::Form_Load() {
         TxtCOM->addItem("COM" + QString::number(n));
     TxtCOM->setCurrentIndex(0);
     TxtCOM->setEditText("COM1");
+    showDevice();
 }
 
 void Port::CmdOK_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 #include <optional>
@@ -21,6 +22,7 @@ public:
     void Port2_Click();
 
     QComboBox* TxtCOM = nullptr;
+    QLabel* LblDevice = nullptr;  // what the chosen COM name stands for on this machine
     QPushButton* CmdOK = nullptr;
     QPushButton* Port1 = nullptr;
     QPushButton* Port2 = nullptr;
@@ -31,6 +33,7 @@ signals:
 
 private:
     void choose();
+    void showDevice();
 
     Session& m_session;
 };
@@ -42,5 +45,9 @@ struct PortChoice {
     bool autoScan;
 };
 std::optional<PortChoice> portChoiceFromText(const std::string& text);
+
+// What the Port window says of a combo text: "COM1: /dev/ttyUSB0, USB serial adapter", that no
+// port stands for the name, or how "Auto" searches.
+std::string portDeviceText(const std::string& text, const SerialLink& port);
 
 }  // namespace calvex

@@ -14,8 +14,9 @@ void QtDialogs::message(const std::string& text, int style, const std::string& d
     box.setText(QString::fromStdString(text));
     box.setIcon((style & 0x70) == kCriticalStop ? QMessageBox::Critical : QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
+    // The reason stands in the box itself: a user should not have to look behind a button for why.
     if (!details.empty())
-        box.setDetailedText(QString::fromStdString(details));
+        box.setInformativeText(QString::fromStdString(details));
     box.setObjectName("MessageBox");
     box.exec();
 }

@@ -1,8 +1,14 @@
 #include "platform/qt_serial_link.h"
 
+#include <unistd.h>
+
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
 #include "instrument/text_format.h"
+#include "platform/open_failure.h"
+#include "platform/qt_port_directory.h"
 
 namespace calvex {
 
@@ -37,10 +43,30 @@ LineSettings parseSettings(const std::string& text) {
     return s;
 }
 
+// Qt reports a port held by another program and one the user may not open alike; the file's
+// permissions tell them apart.
+OpenFailure classify(QSerialPort::SerialPortError error, const std::string& device) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenFailure::NoSuchDevice;
+        case QSerialPort::OpenError:
+            return OpenFailure::DeviceBusy;
+        case QSerialPort::PermissionError:
+            if (::access(device.c_str(), R_OK | W_OK) != 0)
+                return errno == ENOENT ? OpenFailure::NoSuchDevice : OpenFailure::PermissionDenied;
+            return OpenFailure::DeviceBusy;
+        default:
+            return OpenFailure::Other;
+    }
+}
+
 }  // namespace
 
-QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, QObject* parent)
-    : QObject(parent), m_deviceMap(std::move(deviceMap)) {
+QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, std::unique_ptr<PortDirectory> ports,
+                           QObject* parent)
+    : QObject(parent), m_deviceMap(std::move(deviceMap)), m_ports(std::move(ports)) {
+    if (!m_ports)
+        m_ports = std::make_unique<QtPortDirectory>();
     connect(&m_port, &QSerialPort::readyRead, this, [this] { notifyActivity(); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
 }
@@ -53,14 +79,22 @@ void QtSerialLink::setSettings(const std::string& settings) {
     m_settings = settings;
 }
 
+// The mapping is read again each time: an adapter plugged in after start takes its place.
+MappedPort QtSerialLink::mapped(int number) const {
+    const std::map<int, MappedPort> map = mapComPorts(m_ports->systemPorts(), m_deviceMap);
+    const auto it = map.find(number);
+    return it == map.end() ? MappedPort{} : it->second;
+}
+
 std::string QtSerialLink::deviceName(int number) const {
-    if (const auto it = m_deviceMap.find(number); it != m_deviceMap.end())
-        return it->second;
-#ifdef Q_OS_WIN
-    return "COM" + std::to_string(number);
-#else
-    return "/dev/ttyS" + std::to_string(number - 1);
-#endif
+    return mapped(number).device;
+}
+
+std::string QtSerialLink::describePort(int number) const {
+    const MappedPort port = mapped(number);
+    if (port.device.empty())
+        return {};
+    return port.description.empty() ? port.device : port.device + ", " + port.description;
 }
 
 bool QtSerialLink::open() {
@@ -71,15 +105,14 @@ bool QtSerialLink::open() {
         return false;
     }
     const std::string device = deviceName(m_number);
+    if (device.empty()) {
+        m_lastError = openFailureText(OpenFailure::NotMapped);
+        return false;
+    }
     m_port.setPortName(QString::fromStdString(device));
     const LineSettings s = parseSettings(m_settings);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = device + ": " + m_port.errorString().toStdString();
-        if (m_port.error() == QSerialPort::PermissionError) {
-            m_lastError +=
-                "\nOn Linux the user must be a member of the 'dialout' group to use serial ports "
-                "(sudo usermod -aG dialout $USER, then log in again).";
-        }
+        m_lastError = openFailureText(classify(m_port.error(), device), m_port.errorString().toStdString());
         m_port.clearError();
         m_failed = false;
         return false;

@@ -3,17 +3,21 @@
 #include <QObject>
 #include <QSerialPort>
 #include <map>
+#include <memory>
 
+#include "platform/port_map.h"
 #include "platform/serial_link.h"
 
 namespace calvex {
 
-// COMn on QSerialPort: /dev/ttyS(n-1) on Linux, COMn on Windows, unless the command line maps
-// the number to another device (a USB adapter, the simulator's pseudo-terminal).
+// COMn on QSerialPort: the n-th of the serial ports the system reports (see mapComPorts), unless
+// the command line maps the number to a device (an adapter, the simulator's pseudo-terminal).
 class QtSerialLink : public QObject, public SerialLink {
     Q_OBJECT
 public:
-    explicit QtSerialLink(std::map<int, std::string> deviceMap = {}, QObject* parent = nullptr);
+    // `ports` lists the system's ports (QSerialPortInfo when none is given).
+    explicit QtSerialLink(std::map<int, std::string> deviceMap = {},
+                          std::unique_ptr<PortDirectory> ports = {}, QObject* parent = nullptr);
 
     void setPortNumber(int number) override;
     int portNumber() const override { return m_number; }
@@ -24,6 +28,7 @@ public:
     bool failed() const override { return m_failed; }
     std::string lastError() const override { return m_lastError; }
     std::string deviceName(int number) const override;
+    std::string describePort(int number) const override;
     int bytesWaiting() override;
     std::string readAll() override;
     void clearInput() override;
@@ -31,9 +36,11 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    MappedPort mapped(int number) const;
 
     QSerialPort m_port;
     std::map<int, std::string> m_deviceMap;
+    std::unique_ptr<PortDirectory> m_ports;
     int m_number = 1;
     std::string m_settings = "9600,n,8,1";
     bool m_failed = false;

@@ -23,8 +23,11 @@ public:
     // True once the port has failed (unplugged, I/O error) until it is closed.
     virtual bool failed() const = 0;
     virtual std::string lastError() const = 0;
-    // The device a COM number stands for on this machine.
+    // The device a COM number stands for on this machine; empty when none does.
     virtual std::string deviceName(int number) const = 0;
+    // The device and the system's description of it ("/dev/ttyUSB0, USB serial adapter"); empty
+    // when no device stands for the number.
+    virtual std::string describePort(int number) const = 0;
 
     virtual int bytesWaiting() = 0;
     // Every byte waiting, as one block (one char per byte).

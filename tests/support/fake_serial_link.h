@@ -25,6 +25,9 @@ public:
     bool failed() const override { return m_failed; }
     std::string lastError() const override { return m_lastError; }
     std::string deviceName(int number) const override { return "/dev/ttyS" + std::to_string(number - 1); }
+    std::string describePort(int number) const override {
+        return deviceName(number) + ", built-in serial port";
+    }
     int bytesWaiting() override { return static_cast<int>(m_input.size()); }
     std::string readAll() override;
     void clearInput() override { m_input.clear(); }
