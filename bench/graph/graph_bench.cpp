@@ -22,10 +22,9 @@ namespace {
 void setUp(test::TestSession& ts) {
     InstrumentState& s = ts.session.state;
     s.Unit = "C";
-    s.UnitAtStart = "C";
     s.TcType = "K";
     s.DualModel = true;
-    s.DualModelAtStart = true;
+    s.ReadingKnown = true;
     s.GraphActive = true;
     ts.session.GraphMax = 1760;
     ts.session.GraphMin = -200;
@@ -48,7 +47,7 @@ void BM_SweepStep1920x1080(benchmark::State& state) {
     ImageCanvas image(QFont("Times New Roman", 9));
     image.resize(1920, 1080);
     DamageCanvas canvas(image);
-    RealTimeChart chart(ts.session, canvas);
+    RealTimeChart chart(ts.session, canvas, "C", true);
     chart.Form_Load();
     chart.Form_Resize();
     canvas.takeDamage();

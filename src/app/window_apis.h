@@ -72,6 +72,8 @@ public:
     virtual void openAvg() = 0;
     virtual bool visible(bool dual) const = 0;
     virtual void unload(bool dual) = 0;
+    // Unloads AVG2, then AVG1, when the model its run started with is no longer DualModel.
+    virtual void closeRunsOfOtherModel() = 0;
 };
 
 // The instrument memory (Memory window and its download).

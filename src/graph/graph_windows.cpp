@@ -39,11 +39,11 @@ void GraphWindows::openGraph() {
         close();
     InstrumentState& s = m_session.state;
     s.GraphActive = true;
-    s.DualModelAtStart = s.DualModel;
-    s.UnitAtStart = s.Unit;
+    DualModelAtStart = s.DualModel;
+    UnitAtStart = s.Unit;
     // Another unit text (none received yet) keeps the limits of the previous graph.
     for (const UnitLimits& limits : kLimits) {
-        if (s.UnitAtStart.isText(limits.unit)) {
+        if (UnitAtStart.isText(limits.unit)) {
             m_session.GraphLimitMax = limits.max;
             m_session.GraphLimitMin = limits.min;
         }
@@ -62,7 +62,7 @@ void GraphWindows::showGraph() {
         close();
         m_session.state.GraphActive = active;
     }
-    RealTime23* graph = new RealTime23(m_session, *this, m_clientSize);
+    RealTime23* graph = new RealTime23(m_session, *this, m_clientSize, UnitAtStart, DualModelAtStart);
     m_graph = graph;
     QObject::connect(graph, &RealTime23::closing, graph, [this, graph](QSize size) {
         m_clientSize = size;

@@ -33,6 +33,10 @@ private:
     Session& m_session;
     QPointer<RealTime23> m_graph;
     QPointer<RealTimeRange> m_range;
+    // The graph run's own copy of the unit and model, taken by the "Graph" command; a graph
+    // reopened by the range dialog continues that run.
+    ReadingValue UnitAtStart;
+    bool DualModelAtStart = false;
     // The size of the last graph closed, so that a graph reopened by the range dialog keeps
     // the width its sample count was chosen for.
     QSize m_clientSize;

@@ -36,13 +36,14 @@ QSize RealTime23::designClientSize() {
     return QSize(twips(5235), twips(5460));
 }
 
-RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize)
+RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize,
+                       const ReadingValue& unitAtStart, bool dualModelAtStart)
     : QWidget(nullptr),
       m_session(session),
       m_windows(windows),
       m_image(QFont("Times New Roman", 9)),
       m_canvas(m_image),
-      m_chart(session, m_canvas) {
+      m_chart(session, m_canvas, unitAtStart, dualModelAtStart) {
     setObjectName("RealTime23");
     setWindowTitle("Real Time Graph ");
     setAttribute(Qt::WA_DeleteOnClose);

@@ -19,8 +19,10 @@ class GraphWindows;
 class RealTime23 : public QWidget {
     Q_OBJECT
 public:
-    // `clientSize` is the size to open with (at least the design minimum).
-    RealTime23(Session& session, GraphWindows& windows, QSize clientSize);
+    // `clientSize` is the size to open with (at least the design minimum); `unitAtStart` and
+    // `dualModelAtStart` are the run's, which outlives the window when the range dialog reopens it.
+    RealTime23(Session& session, GraphWindows& windows, QSize clientSize, const ReadingValue& unitAtStart,
+               bool dualModelAtStart);
 
     void Timer1_Timer();
     void Toolbar1_ButtonClick(const QString& key);

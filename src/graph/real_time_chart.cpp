@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "instrument/text_format.h"
 
@@ -22,7 +23,12 @@ bool isMultiple(double n, double of) {
 
 }  // namespace
 
-RealTimeChart::RealTimeChart(Session& session, Canvas& canvas) : m_session(session), m_canvas(canvas) {}
+RealTimeChart::RealTimeChart(Session& session, Canvas& canvas, ReadingValue unitAtStart,
+                             bool dualModelAtStart)
+    : m_session(session),
+      m_canvas(canvas),
+      UnitAtStart(std::move(unitAtStart)),
+      DualModelAtStart(dualModelAtStart) {}
 
 Rgb RealTimeChart::gridColor() const {
     return paletteColor(static_cast<int>(m_session.GridColor));
@@ -51,9 +57,10 @@ void RealTimeChart::Form_Resize() {
     m_canvas.fillBox(left, GraphBase, left + width, GraphBase - GraphHeight, kBackground);
 
     GraphPrevX = 0;
+    m_hasPoint = {};
     GraphX = -m_session.GraphStep;
 
-    drawChartCaptions(m_canvas, area, m_session.state.UnitAtStart.text(), m_session.state.DualModel);
+    drawChartCaptions(m_canvas, area, UnitAtStart.text(), m_session.state.DualModel);
 }
 
 double RealTimeChart::heightOf(const ReadingValue& reading) const {
@@ -76,18 +83,24 @@ double RealTimeChart::heightOf(const ReadingValue& reading) const {
     return (value - m_session.GraphMin) / span * GraphHeight;
 }
 
-void RealTimeChart::plot(const ReadingValue& reading, float& prevY, Rgb color) {
+void RealTimeChart::plot(const ReadingValue& reading, float& prevY, bool& hasPoint, Rgb color) {
+    if (reading.isEmpty()) {
+        // A gap in the curve, where pinning it at a made-up height would look like a measurement.
+        hasPoint = false;
+        return;
+    }
     const double h = heightOf(reading);
     // No point yet, or the sweep has just wrapped: the right end is not joined to the left edge.
-    if (GraphPrevX != 0 && GraphX != 0) {
+    if (hasPoint && GraphPrevX != 0 && GraphX != 0) {
         m_canvas.line(GraphPrevX, prevY, GraphLeft + GraphX, GraphBase - h, color, 1);
     }
     prevY = static_cast<float>(GraphBase - h);
+    hasPoint = true;
 }
 
 bool RealTimeChart::sweepStep() {
     InstrumentState& s = m_session.state;
-    if (s.DualModelAtStart != s.DualModel || !(s.UnitAtStart == s.Unit)) {
+    if (DualModelAtStart != s.DualModel || !(UnitAtStart == s.Unit)) {
         s.GraphActive = false;
         return false;
     }
@@ -108,23 +121,24 @@ bool RealTimeChart::sweepStep() {
         m_canvas.line(left, y, left + width, y, grid, 1, LineStyle::Dotted);
     }
 
-    if (s.UnitAtStart.isText("C")) {
-        GraphT1 = s.T1C;
-        GraphT2 = s.T2C;
-        GraphT1T2 = s.T1T2C;
-    } else if (s.UnitAtStart.isText("F")) {
-        GraphT1 = s.T1F;
-        GraphT2 = s.T2F;
-        GraphT1T2 = s.T1T2F;
-    } else if (s.UnitAtStart.isText("K")) {
-        GraphT1 = s.T1K;
-        GraphT2 = s.T2K;
-        GraphT1T2 = s.T1T2K;
+    // The cursor has moved on whether or not the reading is known, so the sweep keeps time.
+    if (UnitAtStart.isText("C")) {
+        GraphT1 = measured(s, s.T1C);
+        GraphT2 = measured(s, s.T2C);
+        GraphT1T2 = measured(s, s.T1T2C);
+    } else if (UnitAtStart.isText("F")) {
+        GraphT1 = measured(s, s.T1F);
+        GraphT2 = measured(s, s.T2F);
+        GraphT1T2 = measured(s, s.T1T2F);
+    } else if (UnitAtStart.isText("K")) {
+        GraphT1 = measured(s, s.T1K);
+        GraphT2 = measured(s, s.T2K);
+        GraphT1T2 = measured(s, s.T1T2K);
     }
-    plot(GraphT1, GraphPrevY1, kBlack);
+    plot(GraphT1, GraphPrevY1, m_hasPoint[0], kBlack);
     if (s.DualModel) {
-        plot(GraphT2, GraphPrevY2, kBlue);
-        plot(GraphT1T2, GraphPrevY3, kRed);
+        plot(GraphT2, GraphPrevY2, m_hasPoint[1], kBlue);
+        plot(GraphT1T2, GraphPrevY3, m_hasPoint[2], kRed);
     }
     GraphPrevX = static_cast<float>(x);
 

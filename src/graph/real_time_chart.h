@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "app/session.h"
@@ -13,7 +14,9 @@ namespace calvex {
 // curve pieces stay until the wipe passes over them again.
 class RealTimeChart {
 public:
-    RealTimeChart(Session& session, Canvas& canvas);
+    // `unitAtStart` and `dualModelAtStart` are the instrument's unit and model as the graph run
+    // started; the chart draws in that unit and ends when either changes.
+    RealTimeChart(Session& session, Canvas& canvas, ReadingValue unitAtStart, bool dualModelAtStart);
 
     // The window's start: grid colour and the cursor one step before the left edge.
     void Form_Load();
@@ -32,15 +35,20 @@ public:
     float graphHeight() const { return GraphHeight; }
     float graphX() const { return GraphX; }
     const std::string& timeText() const { return TimeText; }
+    const ReadingValue& unitAtStart() const { return UnitAtStart; }
+    bool dualModelAtStart() const { return DualModelAtStart; }
 
 private:
-    // Joins the channel's previous point to this tick's reading.
-    void plot(const ReadingValue& reading, float& prevY, Rgb color);
+    // Joins the channel's previous point to this tick's reading. An Empty reading (not measured)
+    // is no point: nothing is drawn to it, nor from it to the next one.
+    void plot(const ReadingValue& reading, float& prevY, bool& hasPoint, Rgb color);
     void drawTimeMark();
     Rgb gridColor() const;
 
     Session& m_session;
     Canvas& m_canvas;
+    const ReadingValue UnitAtStart;
+    const bool DualModelAtStart;
 
     double GraphLeft = 60;
     float GraphBase = 0;
@@ -50,6 +58,8 @@ private:
     float GraphPrevY1 = 0;
     float GraphPrevY2 = 0;
     float GraphPrevY3 = 0;
+    // Whether the last step drew a point of channel 1, channel 2 and T1-T2.
+    std::array<bool, 3> m_hasPoint{};
     ReadingValue GraphT1;
     ReadingValue GraphT2;
     ReadingValue GraphT1T2;

@@ -153,17 +153,16 @@ void RealTimeRange::CmdOK_Click() {
                                   kCriticalStop);
         return;
     }
-    // The scale holds from here on, even when the count below is refused: the running graph
-    // plots against it at once.
-    m_session.GraphMax = max;
-    m_session.GraphMin = min;
-
     const double counts = leadingNumber(textOf(TxtCounts));
     if (counts > kMaxCounts || counts < kMinCounts) {
         m_session.dialogs.message("10 <= Counts <= " + plainNumber(kMaxCounts) + ", try again!",
                                   kCriticalStop);
         return;
     }
+    // Only a range accepted as a whole is stored: the running graph plots against GraphMax and
+    // GraphMin at once, and its scale labels are redrawn only when it is reopened below.
+    m_session.GraphMax = max;
+    m_session.GraphMin = min;
 
     if (m_windows.visible())
         m_windows.close();

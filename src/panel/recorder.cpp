@@ -186,12 +186,8 @@ void Recorder::Timer2_Timer() {
     if (m_session.ListOpen && m_session.lists != nullptr)
         m_session.lists->appendRealTimeRow(sample);
 
-    if (s.AvgOpen && s.DualModel != s.DualModelAtStart && m_session.stats != nullptr) {
-        if (m_session.stats->visible(true))
-            m_session.stats->unload(true);
-        if (m_session.stats->visible(false))
-            m_session.stats->unload(false);
-    }
+    if (s.AvgOpen && m_session.stats != nullptr)
+        m_session.stats->closeRunsOfOtherModel();
     m_session.SampleTicks = 1;
 }
 

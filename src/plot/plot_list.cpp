@@ -89,14 +89,23 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
         unit = grid->cell(row, unitColumn);
         for (std::size_t k = 0; k < seriesCount; ++k) {
             cell = grid->cell(row, series[k].column);
-            const double v = toPlotUnit(leadingNumber(cell), unit, plotUnit, series[k].difference);
+            // The marks are told apart before any number is read from them: the 0 of "-OL",
+            // converted, would lie above an axis wholly below zero (or below 273.2 K) and put a
+            // negative overload at the top.
             double h;
-            if (cell == "OL" || v > tempMax || cell == "----") {
+            if (cell == "OL" || cell == "----") {
                 h = H + 5;
-            } else if (cell == "-OL" || v < tempMin) {
+            } else if (cell == "-OL") {
                 h = -3;
             } else {
-                h = span > 0 ? H * (v - tempMin) / span : 0;
+                const double v = toPlotUnit(leadingNumber(cell), unit, plotUnit, series[k].difference);
+                if (v > tempMax) {
+                    h = H + 5;
+                } else if (v < tempMin) {
+                    h = -3;
+                } else {
+                    h = span > 0 ? H * (v - tempMin) / span : 0;
+                }
             }
             if (s.DataPlotPrevX != 0 && s.DataPlotX != 0)
                 canvas.line(s.DataPlotPrevX, previousY[k], xc, B - h, series[k].color, 1, LineStyle::Solid);

@@ -39,7 +39,7 @@ void AVG1::Form_Load() {
 
 std::vector<ReadingValue> AVG1::currentValues() const {
     const InstrumentState& s = m_session.state;
-    return {inRunUnit(s.T1C, s.T1F, s.T1K)};
+    return {measured(s, inRunUnit(s.T1C, s.T1F, s.T1K))};
 }
 
 void AVG1::showFigures() {

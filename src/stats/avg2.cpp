@@ -73,8 +73,8 @@ AVG2::Group AVG2::buildGroup(const QString& title, int top, const char* const na
 
 std::vector<ReadingValue> AVG2::currentValues() const {
     const InstrumentState& s = m_session.state;
-    return {inRunUnit(s.T1C, s.T1F, s.T1K), inRunUnit(s.T2C, s.T2F, s.T2K),
-            inRunUnit(s.T1T2C, s.T1T2F, s.T1T2K)};
+    return {measured(s, inRunUnit(s.T1C, s.T1F, s.T1K)), measured(s, inRunUnit(s.T2C, s.T2F, s.T2K)),
+            measured(s, inRunUnit(s.T1T2C, s.T1T2F, s.T1T2K))};
 }
 
 void AVG2::showFigures() {

@@ -11,7 +11,11 @@ void setLabelText(QLabel* label, const std::string& text) {
 }
 
 AvgWindow::AvgWindow(Session& session, std::size_t channels, const char* name)
-    : QWidget(nullptr), m_session(session), m_run(channels) {
+    : QWidget(nullptr),
+      UnitAtStart(session.state.Unit),
+      DualModelAtStart(session.state.DualModel),
+      m_session(session),
+      m_run(channels) {
     setObjectName(name);
     setWindowTitle("Max / Min / AVG");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -61,10 +65,9 @@ void AvgWindow::showUnitAndType(const std::string& unit, const std::string& type
 
 const ReadingValue& AvgWindow::inRunUnit(const ReadingValue& c, const ReadingValue& f,
                                          const ReadingValue& k) const {
-    const ReadingValue& unit = m_session.state.UnitAtStart;
-    if (unit.isText("C"))
+    if (UnitAtStart.isText("C"))
         return c;
-    if (unit.isText("F"))
+    if (UnitAtStart.isText("F"))
         return f;
     return k;
 }
@@ -91,7 +94,7 @@ void AvgWindow::Timer1_Timer() {
     const InstrumentState& s = m_session.state;
     if (!s.AvgRunning)
         return;
-    if (s.DualModel != s.DualModelAtStart) {
+    if (s.DualModel != DualModelAtStart) {
         modelChanged();
         return;
     }

@@ -28,6 +28,11 @@ public:
 
     const StatsRun& run() const { return m_run; }
 
+    // The run's own copy of the instrument's unit and model, taken as the window opens: the
+    // figures stay in this unit, and a reading of the other model ends the run.
+    const ReadingValue UnitAtStart;
+    const bool DualModelAtStart;
+
     // Controls, by their design names.
     QLabel* LblUnit = nullptr;
     QLabel* LblType = nullptr;
@@ -49,7 +54,8 @@ protected:
     void Form_Unload();
     void closeEvent(QCloseEvent* event) override;
 
-    // This tick's readings, one per channel, in the unit the run started with.
+    // This tick's readings, one per channel, in the unit the run started with; Empty while the
+    // instrument's reading is unknown.
     virtual std::vector<ReadingValue> currentValues() const = 0;
     // Puts the figures of the run on the labels.
     virtual void showFigures() = 0;

@@ -2,28 +2,24 @@
 
 namespace calvex {
 
-namespace {
-
-bool holdsOverload(const ReadingValue& value) {
-    // Any text with "OL" in it counts, so "-OL" turns the sum into "OL" as well.
-    return value.isText() && value.text().find("OL") != std::string::npos;
-}
-
-}  // namespace
-
 ReadingValue addToSum(const ReadingValue& sum, const ReadingValue& value) {
     if (sum.isText("----") || value.isText("----"))
         return "----";
-    if (holdsOverload(sum) || holdsOverload(value))
+    const bool high = sum.isText("OL") || value.isText("OL");
+    const bool low = sum.isText("-OL") || value.isText("-OL");
+    // With overloads of both signs the mean could lie anywhere, so there is no value to give.
+    if (high && low)
+        return "----";
+    if (high)
         return "OL";
+    if (low)
+        return "-OL";
     return sum.number() + value.number();
 }
 
 ReadingValue averageOf(const ReadingValue& sum, long count) {
-    if (sum.isText("----"))
-        return "----";
-    if (sum.isText("OL"))
-        return "OL";
+    if (sum.isText("----") || sum.isText("OL") || sum.isText("-OL"))
+        return sum;
     if (count <= 0)
         return sum.number();
     return sum.number() / static_cast<double>(count);

@@ -4,8 +4,9 @@
 
 namespace calvex {
 
-// The sum of a channel's readings since Start. A "----" reading makes the sum "----" and an
-// overload of either sign makes it "OL", and neither lets go until the next Start.
+// The sum of a channel's readings since Start. A "----" reading makes the sum "----"; an overload
+// makes it that overload, "OL" or "-OL", so the average keeps the side the channel went off
+// the scale; overloads of both signs make it "----". None lets go until the next Start.
 ReadingValue addToSum(const ReadingValue& sum, const ReadingValue& value);
 
 // The sum over `count` ticks: the sum's marker, or the mean.

@@ -26,8 +26,9 @@ public:
     // stay on screen until the next reading moves them.
     void restart();
 
-    // Counts one tick's readings, one per channel in channel order. Before the instrument has
-    // sent anything the readings are Empty; such a tick is not counted and nothing changes.
+    // Counts one tick's readings, one per channel in channel order. While the instrument's
+    // reading is unknown (before its first frame, "No COM", polling stopped, a stale frame) the
+    // readings are Empty; such a tick is not counted and nothing changes.
     // Returns whether the tick was counted.
     bool sample(const std::vector<ReadingValue>& values, const std::string& now);
 

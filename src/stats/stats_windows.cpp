@@ -37,7 +37,7 @@ void StatsWindows::openAvg() {
 
     s.AvgOpen = true;
     s.AvgRunning = true;
-    s.DualModelAtStart = s.DualModel;
+    // The window takes its own copy of the unit and model as it is made.
     AvgWindow* w = nullptr;
     if (s.DualModel) {
         m_avg2 = new AVG2(m_session, *this);
@@ -59,7 +59,15 @@ void StatsWindows::openAvg() {
     w->show();
     w->showUnitAndType(s.Unit.format(), s.TcType.format());
     w->enableTimer1();
-    s.UnitAtStart = s.Unit;
+}
+
+void StatsWindows::closeRunsOfOtherModel() {
+    const bool model = m_session.state.DualModel;
+    for (const bool dual : {true, false}) {
+        const AvgWindow* w = window(dual);
+        if (w != nullptr && w->isVisible() && w->DualModelAtStart != model)
+            unload(dual);
+    }
 }
 
 }  // namespace calvex

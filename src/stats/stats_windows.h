@@ -20,6 +20,7 @@ public:
     void openAvg() override;
     bool visible(bool dual) const override;
     void unload(bool dual) override;
+    void closeRunsOfOtherModel() override;
 
     // The open window of the form, or nullptr.
     AvgWindow* window(bool dual) const;

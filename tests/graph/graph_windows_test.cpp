@@ -16,6 +16,7 @@ protected:
         session.panel = &panel;
         state.Unit = "C";
         state.T1C = 20.0;
+        state.ReadingKnown = true;
     }
     ~GraphWindowsTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -35,8 +36,8 @@ TEST_F(GraphWindowsTest, OpeningSetsTheRunAndShowsTheGraph) {
     EXPECT_TRUE(windows.visible());
     EXPECT_EQ(graph->windowTitle(), "Real Time Graph ");
     EXPECT_TRUE(state.GraphActive);
-    EXPECT_TRUE(state.DualModelAtStart);
-    EXPECT_EQ(state.UnitAtStart, ReadingValue("C"));
+    EXPECT_TRUE(graph->chart().dualModelAtStart());
+    EXPECT_EQ(graph->chart().unitAtStart(), ReadingValue("C"));
     EXPECT_EQ(session.GraphLimitMax, 1760);
     EXPECT_EQ(session.GraphLimitMin, -200);
     EXPECT_EQ(session.GraphMax, 1760);
@@ -102,6 +103,22 @@ TEST_F(GraphWindowsTest, AUnitChangeEndsTheRunAndThePollerClosesTheWindow) {
         session.graph->close();
     EXPECT_FALSE(windows.visible());
     EXPECT_EQ(windows.graph(), nullptr);
+}
+
+TEST_F(GraphWindowsTest, AGraphReopenedByTheRangeDialogContinuesTheRun) {
+    windows.openGraph();
+    state.Unit = "F";
+    state.DualModel = true;
+    // The range dialog's OK, after the instrument changed.
+    windows.close();
+    state.GraphActive = true;
+    windows.showGraph();
+    RealTime23* graph = windows.graph();
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(graph->chart().unitAtStart(), ReadingValue("C"));
+    EXPECT_FALSE(graph->chart().dualModelAtStart());
+    graph->Timer1_Timer();
+    EXPECT_FALSE(state.GraphActive);
 }
 
 TEST_F(GraphWindowsTest, ClosingStopsTheTimerAndEndsTheRun) {

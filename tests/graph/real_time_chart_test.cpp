@@ -17,24 +17,26 @@ class RealTimeChartTest : public ::testing::Test {
 protected:
     RealTimeChartTest() {
         state.Unit = "C";
-        state.UnitAtStart = "C";
+        state.ReadingKnown = true;
         session.GraphMax = 1760;
         session.GraphMin = -200;
         session.GraphStep = 1;
         state.T1C = 20.0;
     }
-    void open() {
-        chart.Form_Load();
-        chart.Form_Resize();
+    void open(RealTimeChart& c) {
+        c.Form_Load();
+        c.Form_Resize();
         canvas.reset();
     }
+    void open() { open(chart); }
     // Runs `n` sweep steps and keeps only what the last one drew.
-    void steps(int n) {
+    void steps(int n, RealTimeChart& c) {
         for (int i = 0; i < n; ++i) {
             canvas.reset();
-            ASSERT_TRUE(chart.sweepStep());
+            ASSERT_TRUE(c.sweepStep());
         }
     }
+    void steps(int n) { steps(n, chart); }
     std::vector<Call> linesOf(Rgb color) const {
         std::vector<Call> out;
         for (const Call& c : canvas.ofKind(Call::Line))
@@ -55,7 +57,8 @@ protected:
     Session& session = ts.session;
     InstrumentState& state = ts.session.state;
     test::RecordingCanvas canvas{400, 391};
-    RealTimeChart chart{session, canvas};
+    // A graph run started in degrees C with the single-input instrument.
+    RealTimeChart chart{session, canvas, "C", false};
 };
 
 TEST_F(RealTimeChartTest, FrameGeometryFollowsTheClientArea) {
@@ -174,17 +177,17 @@ TEST_F(RealTimeChartTest, SweepStepWipesThenDrawsTheGridInOrder) {
 
 TEST_F(RealTimeChartTest, FirstStepDrawsNoSegmentAndTheSecondStartsAtTheLeftEdge) {
     state.DualModel = true;
-    state.DualModelAtStart = true;
     state.T2C = 0.0;
     state.T1T2C = "20.0";
-    open();
-    steps(1);
-    EXPECT_EQ(chart.graphX(), 0);
+    RealTimeChart dual{session, canvas, "C", true};
+    open(dual);
+    steps(1, dual);
+    EXPECT_EQ(dual.graphX(), 0);
     EXPECT_TRUE(linesOf(kBlack).empty());
     EXPECT_TRUE(linesOf(kBlue).empty());
     EXPECT_TRUE(linesOf(kRed).empty());
 
-    steps(1);
+    steps(1, dual);
     const double y20 = 364 - 220.0 / 1960 * 291;
     ASSERT_EQ(linesOf(kBlack).size(), 1u);
     const Call t1 = linesOf(kBlack)[0];
@@ -248,6 +251,54 @@ TEST_F(RealTimeChartTest, HeightsOfMarkersAndOutOfScaleReadings) {
     session.GraphMin = -100;
     EXPECT_EQ(chart.heightOf("-OL"), -3);
     EXPECT_EQ(chart.heightOf("OL"), 296);
+}
+
+TEST_F(RealTimeChartTest, AnUnknownReadingIsNoPointAndTheSweepGoesOn) {
+    struct Step {
+        bool known;
+        ReadingValue t1;
+        std::vector<double> segment;  // x1, y1, x2, y2 of the black segment drawn, if any
+    };
+    const double y20 = 364 - 220.0 / 1960 * 291;
+    const double y30 = 364 - 230.0 / 1960 * 291;
+    // While the reading is unknown the state still holds the last frame's 900.
+    const Step table[] = {
+        {true, 20.0, {}},
+        {true, 20.0, {60, y20, 61, y20}},
+        {false, 900.0, {}},
+        {false, 900.0, {}},
+        {true, 20.0, {}},  // nothing joins the gap's far side to the point before it
+        {true, 30.0, {64, y20, 65, y30}},
+    };
+    for (const bool dual : {false, true}) {
+        SCOPED_TRACE(dual ? "dual" : "single");
+        state.DualModel = dual;
+        RealTimeChart run{session, canvas, "C", dual};
+        open(run);
+        for (std::size_t i = 0; i < std::size(table); ++i) {
+            SCOPED_TRACE(i + 1);
+            state.ReadingKnown = table[i].known;
+            state.T1C = state.T2C = table[i].t1;
+            state.T1T2C = ReadingValue(table[i].t1).format();
+            steps(1, run);
+            EXPECT_EQ(run.graphX(), static_cast<float>(i));
+            for (const Rgb color : {kBlack, kBlue, kRed}) {
+                std::vector<double> drawn;
+                for (const Call& c : linesOf(color))
+                    drawn.insert(drawn.end(), {c.x1, c.y1, c.x2, c.y2});
+                const bool drawsColor = dual || color == kBlack;
+                ASSERT_EQ(drawn.size(), drawsColor ? table[i].segment.size() : 0u);
+                for (std::size_t k = 0; k < drawn.size(); ++k)
+                    EXPECT_NEAR(drawn[k], table[i].segment[k], 1e-3);
+            }
+        }
+        // The clock's marks keep their places through a silence.
+        state.ReadingKnown = false;
+        steps(55, run);
+        EXPECT_EQ(run.graphX(), 60);
+        EXPECT_EQ(marks(LineStyle::Dotted), 1);
+        EXPECT_EQ(canvas.ofKind(Call::Line).size(), 1u + 7u + 1u);  // the grid and the mark, no curve
+    }
 }
 
 TEST_F(RealTimeChartTest, TimeMarksEverySixtyAndHalfMarksEveryThirtyTicks) {

@@ -21,6 +21,7 @@ struct CountingApis : GraphApi, StatsApi, MemoryApi, ListsApi {
     void openAvg() override { calls.push_back("avg"); }
     bool visible(bool) const override { return false; }
     void unload(bool) override {}
+    void closeRunsOfOtherModel() override {}
     void startDownload() override { calls.push_back("memory"); }
     TableWindow* window(ListKind, bool) override { return nullptr; }
     TableWindow* show(ListKind, bool dual) override {

@@ -136,6 +136,7 @@ TEST_F(PlotListTest, MarksAndOutOfRangeValuesAreClipped) {
         std::string cell;
         double min, max;
         double y;
+        std::string axis = "C";
     };
     const double top = kBase - (kHeight + 5);
     const double bottom = kBase + 3;
@@ -143,8 +144,12 @@ TEST_F(PlotListTest, MarksAndOutOfRangeValuesAreClipped) {
         {"OL", 0, 100, top},
         {"----", 0, 100, top},
         {"-OL", 0, 100, bottom},
-        // The mark's 0 is above the axis: it goes to the top too.
-        {"-OL", -100, -10, top},
+        // The marks are told apart before their 0 is compared with the axis: a negative
+        // overload stays at the bottom of an axis wholly below zero, or below 273.2 K.
+        {"-OL", -100, -10, bottom},
+        {"-OL", 0, 200, bottom, "K"},
+        {"OL", 300, 400, top, "K"},
+        {"----", 300, 400, top, "K"},
         {"101", 0, 100, top},
         {"-1", 0, 100, bottom},
         {"100", 0, 100, kBase - kHeight},
@@ -157,13 +162,13 @@ TEST_F(PlotListTest, MarksAndOutOfRangeValuesAreClipped) {
         test::FakeList list(false);
         list.addRecord({"50"}, "C");
         list.addRecord({c.cell}, "C");
-        setWholeListRange(s, "C", 2);
+        setWholeListRange(s, c.axis, 2);
         s.PlotTempMin = c.min;
         s.PlotTempMax = c.max;
         ASSERT_TRUE(plot(list));
         const auto curve = linesOf(kBlack);
         ASSERT_EQ(curve.size(), 1u) << c.cell;
-        EXPECT_DOUBLE_EQ(curve[0].y2, c.y) << c.cell << " on " << c.min << ".." << c.max;
+        EXPECT_DOUBLE_EQ(curve[0].y2, c.y) << c.cell << " on " << c.min << ".." << c.max << " " << c.axis;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QPalette>
 
+#include "graph/graph_windows.h"
 #include "stats/stats_windows.h"
 #include "support/fake_panel.h"
 #include "support/test_session.h"
@@ -17,6 +18,7 @@ protected:
         session.panel = &panel;
         state.Unit = "C";
         state.TcType = "K";
+        state.ReadingKnown = true;
     }
     ~AvgWindowsTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -52,7 +54,8 @@ TEST_F(AvgWindowsTest, OpeningShowsTheSingleWindowWithUnitTypeAndStartTime) {
     EXPECT_EQ(w->windowTitle(), "Max / Min / AVG");
     EXPECT_TRUE(state.AvgOpen);
     EXPECT_TRUE(state.AvgRunning);
-    EXPECT_EQ(state.UnitAtStart, ReadingValue("C"));
+    EXPECT_EQ(w->UnitAtStart, ReadingValue("C"));
+    EXPECT_FALSE(w->DualModelAtStart);
     EXPECT_EQ(text("LblUnit"), "C");
     EXPECT_EQ(text("LblType"), "K");
     EXPECT_EQ(text("LblStartTime"), "14:05:30");
@@ -119,8 +122,8 @@ TEST_F(AvgWindowsTest, FiguresFollowTheReadings) {
         {30.0, "30.0", "14:05:33", "20.0", "14:05:31", "26.7"},
         {30.0, "30.0", "14:05:34", "20.0", "14:05:31", "27.5"},
         {25.0, "30.0", "14:05:34", "20.0", "14:05:31", "27.0"},
-        {"-OL", "30.0", "14:05:34", "-OL", "14:05:36", "OL"},
-        {22.0, "30.0", "14:05:34", "-OL", "14:05:36", "OL"},
+        {"-OL", "30.0", "14:05:34", "-OL", "14:05:36", "-OL"},
+        {22.0, "30.0", "14:05:34", "-OL", "14:05:36", "-OL"},
         {"----", "----", "14:05:38", "----", "14:05:38", "----"},
         {22.0, "----", "14:05:38", "----", "14:05:38", "----"},
     };
@@ -149,7 +152,113 @@ TEST_F(AvgWindowsTest, FirstReadingAfterStartBeingNegativeOverloadTakesBoth) {
     tick();
     EXPECT_EQ(text("LblMax"), "-OL");
     EXPECT_EQ(text("LblMin"), "-OL");
-    EXPECT_EQ(text("LblAVG"), "OL");
+    EXPECT_EQ(text("LblAVG"), "-OL");
+}
+
+TEST_F(AvgWindowsTest, AnAverageWithOverloadsKeepsTheirSign) {
+    struct Case {
+        std::vector<ReadingValue> readings;
+        const char* max;
+        const char* min;
+        const char* average;
+    };
+    const Case cases[] = {
+        {{"-OL", "-OL", "-OL"}, "-OL", "-OL", "-OL"},
+        {{"OL", "OL"}, "OL", "OL", "OL"},
+        {{20.0, "OL", 30.0}, "OL", "20.0", "OL"},
+        {{20.0, "-OL", 30.0}, "30.0", "-OL", "-OL"},
+        // Overloads of both signs leave no side the average could lie on.
+        {{"OL", "-OL"}, "OL", "-OL", "----"},
+        {{"-OL", 20.0, "OL", 25.0}, "OL", "-OL", "----"},
+        {{"-OL", "----"}, "----", "----", "----"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.readings));
+        windows.openAvg();
+        for (const ReadingValue& r : c.readings) {
+            readC(r);
+            tick();
+        }
+        EXPECT_EQ(text("LblMax"), c.max);
+        EXPECT_EQ(text("LblMin"), c.min);
+        EXPECT_EQ(text("LblAVG"), c.average);
+        windows.unload(false);
+    }
+}
+
+TEST_F(AvgWindowsTest, ATickWhileTheReadingIsUnknownIsNotCounted) {
+    struct Step {
+        bool known;
+        double t1;
+        const char* max;
+        const char* maxTime;
+        const char* average;
+        long count;
+        const char* now;
+    };
+    // While unknown the state still holds the last frame's reading (here 90).
+    const Step steps[] = {
+        {true, 20.0, "20.0", "14:05:31", "20.0", 1, "14:05:31"},
+        {false, 90.0, "20.0", "14:05:31", "20.0", 1, "14:05:32"},
+        {false, 90.0, "20.0", "14:05:31", "20.0", 1, "14:05:33"},
+        {true, 30.0, "30.0", "14:05:34", "25.0", 2, "14:05:34"},
+    };
+    for (const bool dual : {false, true}) {
+        SCOPED_TRACE(dual ? "AVG2" : "AVG1");
+        state.DualModel = dual;
+        ts.clock.setTimeOfDay(14, 5, 30);
+        windows.openAvg();
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.now);
+            state.ReadingKnown = step.known;
+            readC(step.t1);
+            state.T2C = step.t1;
+            state.T1T2C = "0.0";
+            tick(dual);
+            EXPECT_EQ(text(dual, dual ? "LblT1Max" : "LblMax"), step.max);
+            EXPECT_EQ(text(dual, dual ? "LblT1MaxTime" : "LblMaxTime"), step.maxTime);
+            EXPECT_EQ(text(dual, dual ? "LblT1Avg" : "LblAVG"), step.average);
+            EXPECT_EQ(text(dual, "LblCurrentTime"), step.now);
+            EXPECT_EQ(windows.window(dual)->run().count(), step.count);
+        }
+        windows.unload(dual);
+    }
+}
+
+TEST_F(AvgWindowsTest, EachRunKeepsTheUnitAndModelItStartedWith) {
+    // The real-time graph opened while the statistics run takes its own copy, and leaves the
+    // statistics window's alone.
+    struct Case {
+        const char* name;
+        ReadingValue unitAtGraph;
+        bool dualAtGraph;
+        const char* max;
+        const char* average;
+        bool running;
+    };
+    const Case cases[] = {
+        {"unit", "F", false, "20.0", "20.0", true},
+        {"model", "C", true, "20.0", "20.0", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.Unit = "C";
+        state.DualModel = false;
+        readC(20.0);
+        windows.openAvg();
+        tick();
+        state.Unit = c.unitAtGraph;
+        state.DualModel = c.dualAtGraph;
+        GraphWindows graph(ts.session);
+        graph.openGraph();
+        tick();
+        EXPECT_EQ(text("LblMax"), c.max);
+        EXPECT_EQ(text("LblAVG"), c.average);
+        EXPECT_EQ(text("LblUnit"), "C");
+        EXPECT_EQ(state.AvgRunning, c.running);
+        EXPECT_EQ(windows.window(false)->run().count(), c.running ? 2 : 1);
+        windows.unload(false);
+    }
 }
 
 TEST_F(AvgWindowsTest, NothingIsCountedBeforeTheInstrumentSendsAReading) {
@@ -280,6 +389,27 @@ TEST_F(AvgWindowsTest, DualWindowClosesWhenASingleInstrumentComes) {
     EXPECT_FALSE(state.AvgRunning);
 }
 
+TEST_F(AvgWindowsTest, TheRecordingTickClosesOnlyRunsOfTheOtherModel) {
+    struct Case {
+        bool openedDual;
+        bool nowDual;
+        bool stays;
+    };
+    const Case cases[] = {
+        {true, false, false}, {false, true, false}, {true, true, true}, {false, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.openedDual << " -> " << c.nowDual);
+        state.DualModel = c.openedDual;
+        windows.openAvg();
+        state.DualModel = c.nowDual;
+        windows.closeRunsOfOtherModel();
+        EXPECT_EQ(windows.visible(c.openedDual), c.stays);
+        EXPECT_EQ(windows.window(c.openedDual) != nullptr, c.stays);
+        EXPECT_EQ(state.AvgOpen, c.stays);
+        windows.unload(c.openedDual);
+    }
+}
+
 TEST_F(AvgWindowsTest, OpeningTwiceDoesNothingAndClosingEndsTheRun) {
     windows.openAvg();
     AvgWindow* first = windows.window(false);
@@ -287,7 +417,7 @@ TEST_F(AvgWindowsTest, OpeningTwiceDoesNothingAndClosingEndsTheRun) {
     windows.openAvg();
     EXPECT_EQ(windows.window(false), first);
     EXPECT_EQ(windows.window(true), nullptr);
-    EXPECT_FALSE(state.DualModelAtStart);
+    EXPECT_FALSE(first->DualModelAtStart);
 
     first->close();
     EXPECT_FALSE(state.AvgOpen);

@@ -59,22 +59,24 @@ TEST(UpdateMaxMin, EveryCase) {
     }
 }
 
-TEST(RunningSum, MarkersStickAndOverloadsOfEitherSignGiveOL) {
+TEST(RunningSum, MarkersStickAndOverloadsKeepTheirSign) {
     struct Case {
         ReadingValue sum;
         ReadingValue value;
         ReadingValue want;
     };
     const Case cases[] = {
-        {0.0, 21.3, 21.3},      {21.3, "-OL", "OL"},    {21.3, "OL", "OL"},
-        {"OL", 5.0, "OL"},      {5.0, "----", "----"},  {"----", 5.0, "----"},
-        {"----", "OL", "----"}, {"OL", "----", "----"}, {1.5, "2.5", 4.0},
+        {0.0, 21.3, 21.3},       {21.3, "-OL", "-OL"},  {21.3, "OL", "OL"},     {"OL", 5.0, "OL"},
+        {"-OL", 5.0, "-OL"},     {"-OL", "-OL", "-OL"}, {"OL", "-OL", "----"},  {"-OL", "OL", "----"},
+        {5.0, "----", "----"},   {"----", 5.0, "----"}, {"----", "OL", "----"}, {"OL", "----", "----"},
+        {"-OL", "----", "----"}, {1.5, "2.5", 4.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(debugText(c.sum) + " + " + debugText(c.value));
         EXPECT_EQ(addToSum(c.sum, c.value), c.want);
     }
     EXPECT_EQ(averageOf("OL", 3), ReadingValue("OL"));
+    EXPECT_EQ(averageOf("-OL", 3), ReadingValue("-OL"));
     EXPECT_EQ(averageOf("----", 3), ReadingValue("----"));
     EXPECT_EQ(averageOf(9.0, 4), ReadingValue(2.25));
 }
