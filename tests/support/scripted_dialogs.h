@@ -17,6 +17,10 @@ public:
         std::string details;
         std::string title;
     };
+    struct Question {
+        std::string text;
+        std::string title;
+    };
     struct Input {
         std::string prompt;
         std::string title;
@@ -26,6 +30,14 @@ public:
     void message(const std::string& text, int style, const std::string& details,
                  const std::string& title) override {
         messages.push_back({text, style, details, title});
+    }
+    bool question(const std::string& text, const std::string& title) override {
+        questions.push_back({text, title});
+        if (questionAnswers.empty())
+            return false;
+        const bool yes = questionAnswers.front();
+        questionAnswers.pop_front();
+        return yes;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
@@ -42,10 +54,12 @@ public:
     }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
+    std::deque<bool> questionAnswers;      // true is Yes; an empty queue answers No
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
     std::vector<Message> messages;
+    std::vector<Question> questions;
     std::vector<Input> inputs;
     int openDialogs = 0;
     int saveDialogs = 0;
