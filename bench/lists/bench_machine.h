@@ -37,6 +37,7 @@ private:
 class SilentDialogs : public Dialogs {
 public:
     void message(const std::string&, int, const std::string&, const std::string&) override { ++messages; }
+    bool question(const std::string&, const std::string&) override { return false; }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::string openFile() override { return path; }
     std::string saveFile() override { return path; }

@@ -27,7 +27,7 @@ void fill(Grid& grid, int rows) {
 void BM_AppendRealTimeRow(benchmark::State& state) {
     Machine m;
     ListWindows lists(m.session);
-    m.session.state.DualModel = m.session.state.DualModelAtStart = true;
+    m.session.state.DualModel = true;
     TableWindow* list = lists.show(ListKind::RealTime, true);
     m.session.ListOpen = true;
     fill(list->grid(), static_cast<int>(state.range(0)));

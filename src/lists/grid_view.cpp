@@ -39,6 +39,19 @@ GridView::GridView(Grid& grid, QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &GridView::userMovedCurrent);
 }
 
+int GridView::fullRowsInView() const {
+    // Reckoned from the view's own size, fonts and style rather than read off the viewport: the
+    // view lays itself out only when pending events run, after the rows of this sample were added.
+    const QRect area = contentsRect();
+    int height = area.height();
+    if (!horizontalHeader()->isHidden())
+        height -= qMax(horizontalHeader()->minimumHeight(), horizontalHeader()->sizeHint().height());
+    const int width = area.width() - verticalScrollBar()->sizeHint().width();
+    if (horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff && horizontalHeader()->length() > width)
+        height -= horizontalScrollBar()->sizeHint().height();
+    return qMax(1, height / qMax(1, verticalHeader()->defaultSectionSize()));
+}
+
 void GridView::updateGeometries() {
     // A new scroll range may cut the scroll position back; the grid keeps its top row all the same,
     // and the view shows it as soon as the range reaches it.

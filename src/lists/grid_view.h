@@ -22,6 +22,9 @@ public:
     explicit GridView(Grid& grid, QWidget* parent = nullptr);
 
     GridTableModel* gridModel() const { return m_model; }
+    // Data rows the view shows whole once it holds more rows than fit, with its vertical scroll
+    // bar up: at least 1.
+    int fullRowsInView() const;
 
 protected:
     void updateGeometries() override;

@@ -23,7 +23,9 @@ ListWindow::ListWindow(Session& session, ListKind kind, bool dual, bool& printin
       m_dual(dual),
       m_layout(listLayout(kind, dual)),
       m_printing(printing),
-      m_grid(static_cast<int>(m_layout.columns.size()), 1) {
+      m_grid(static_cast<int>(m_layout.columns.size()), 1),
+      DualModelAtStart(session.state.DualModel),
+      m_takingRows(kind == ListKind::RealTime) {
     setObjectName(m_layout.name);
     setAttribute(Qt::WA_DeleteOnClose);
     setAccessibleName(m_layout.caption);
@@ -84,8 +86,16 @@ void ListWindow::Form_Load() {
 }
 
 void ListWindow::Form_Unload() {
+    // A list that no longer takes rows may share the screen with one that does; that one runs on.
+    if (!m_takingRows)
+        return;
+    m_takingRows = false;
     m_session.ListOpen = false;
     m_session.ListCount = 0;
+}
+
+int ListWindow::rowsInView() const {
+    return m_gridView->fullRowsInView();
 }
 
 void ListWindow::closeEvent(QCloseEvent* event) {
@@ -108,15 +118,14 @@ void ListWindow::Toolbar1_ButtonClick(const std::string& key) {
         plot();
 }
 
-void ListWindow::save() {
+bool ListWindow::save() {
     // Saving shares the file variables with the recording.
     if (m_session.state.RecordingOn) {
         m_session.dialogs.message("Aready in recording mode, close it and try again !", kCriticalStop);
-        return;
+        return false;
     }
     SaveAsDialog(m_session);
-    if (m_session.FileChosen)
-        SaveGridToFile(m_session, *this);
+    return m_session.FileChosen && SaveGridToFile(m_session, *this);
 }
 
 void ListWindow::print() {

@@ -36,6 +36,19 @@ public:
     // Closed: its rows are gone, though the object lives on until Qt deletes it.
     bool unloaded() const { return m_unloaded; }
 
+    // A real-time list belongs to the instrument model connected when it opened; the sampling
+    // timer's rows go to it only while that model stays.
+    bool dualModelAtStart() const { return DualModelAtStart; }
+    // A real-time list takes the sampling timer's rows from its opening until it is full or its
+    // instrument is gone; then it keeps its rows for saving and printing until it is closed.
+    bool takingRows() const { return m_takingRows; }
+    void stopTakingRows() { m_takingRows = false; }
+    // Data rows the grid shows whole.
+    int rowsInView() const;
+
+    // The "Save" button: true when the rows were written to a file.
+    bool save();
+
     void Form_Load();
     void Form_Unload();
     void Toolbar1_ButtonClick(const std::string& key);
@@ -45,7 +58,6 @@ protected:
 
 private:
     void buildToolbar();
-    void save();
     void print();
     void plot();
 
@@ -57,6 +69,8 @@ private:
     Grid m_grid;
     std::string m_caption;
     bool m_unloaded = false;
+    const bool DualModelAtStart;
+    bool m_takingRows;
 
     QToolBar* Toolbar1 = nullptr;
     GridView* m_gridView = nullptr;  // the control "Grid"

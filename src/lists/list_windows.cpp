@@ -5,6 +5,21 @@
 
 namespace calvex {
 
+namespace {
+
+const char* const kListFull =
+    "The Real Time List is full: it holds 58300 rows and takes no more.\n"
+    "Save or print them, then close the list to start a new one.";
+const char* const kModelChanged = "Another instrument model is connected, so the Real Time List closes.";
+const char* const kModelChangedSave =
+    "Another instrument model is connected, so the Real Time List closes.\n"
+    "Save its rows first?";
+const char* const kListKept =
+    "The rows were not saved. The Real Time List stays open with them and takes no more rows;\n"
+    "save or print them, then close it.";
+
+}  // namespace
+
 ListWindows::ListWindows(Session& session) : m_session(session) {}
 
 ListWindows::~ListWindows() {
@@ -29,6 +44,12 @@ TableWindow* ListWindows::window(ListKind kind, bool dual) {
 TableWindow* ListWindows::show(ListKind kind, bool dual) {
     ListWindow* window = open(kind, dual);
     if (window == nullptr) {
+        // The "List" command opens the list of the model now connected; a list of the other model
+        // still taking rows has lost its instrument.
+        if (kind == ListKind::RealTime) {
+            if (ListWindow* other = open(kind, !dual); other != nullptr && other->takingRows())
+                endForModelChange(*other);
+        }
         window = new ListWindow(m_session, kind, dual, m_printing);
         slot(kind, dual) = window;
     }
@@ -41,17 +62,34 @@ void ListWindows::unload(ListKind kind, bool dual) {
         window->close();
 }
 
+ListWindow* ListWindows::takingRows() {
+    for (const bool dual : {true, false}) {
+        ListWindow* list = open(ListKind::RealTime, dual);
+        if (list != nullptr && list->takingRows())
+            return list;
+    }
+    return nullptr;
+}
+
+void ListWindows::stopTakingRows(ListWindow& list) {
+    list.stopTakingRows();
+    m_session.ListOpen = false;
+    m_session.ListCount = 0;
+}
+
 void ListWindows::appendRealTimeRow(const std::string& sampleText) {
     Session& s = m_session;
     if (!s.ListOpen)
         return;
-    // The list the "List" command opened last; the other one only if that one has gone.
-    ListWindow* list = open(ListKind::RealTime, s.state.DualModelAtStart);
-    if (list == nullptr)
-        list = open(ListKind::RealTime, !s.state.DualModelAtStart);
+    ListWindow* list = takingRows();
     if (list == nullptr) {
         s.ListOpen = false;
         s.ListCount = 0;
+        return;
+    }
+    // A row of the other model does not fit the list's columns.
+    if (s.state.DualModel != list->dualModelAtStart()) {
+        endForModelChange(*list);
         return;
     }
 
@@ -59,15 +97,40 @@ void ListWindows::appendRealTimeRow(const std::string& sampleText) {
     Grid& grid = list->grid();
     grid.addItem(std::to_string(static_cast<long>(s.ListCount)) + '\t' + sampleText);
     grid.setRow(grid.rows() - 1);
-    if (grid.row() >= 16)
-        grid.setTopRow(grid.topRow() + 1);
+    keepNewestRowInView(*list);
 
-    if (s.ListCount == kRowLimit || s.state.DualModel != s.state.DualModelAtStart) {
-        s.ListCount = 0;
-        s.ListOpen = false;
-        unload(ListKind::RealTime, true);
-        unload(ListKind::RealTime, false);
+    if (s.ListCount == kRowLimit) {
+        stopTakingRows(*list);
+        s.dialogs.message(kListFull, kCriticalStop);
     }
+}
+
+void ListWindows::keepNewestRowInView(ListWindow& list) {
+    Grid& grid = list.grid();
+    const int newest = grid.rows() - 1;
+    const int fit = list.rowsInView();
+    const int lastShown = grid.topRow() + fit - 1;
+    // The list follows its newest row while the row before it was in view; a user who has
+    // scrolled back to older rows keeps his place.
+    if (newest > lastShown && newest - 1 <= lastShown)
+        grid.setTopRow(newest - fit + 1);
+}
+
+void ListWindows::endForModelChange(ListWindow& list) {
+    Session& s = m_session;
+    stopTakingRows(list);
+    const QPointer<ListWindow> guard(&list);
+    if (list.grid().rows() < 2) {
+        s.dialogs.message(kModelChanged, kCriticalStop);
+    } else if (s.dialogs.question(kModelChangedSave) && guard != nullptr && !guard->unloaded() &&
+               !guard->save()) {
+        // The user wants these rows and they are not on disk yet: the list stays for another try.
+        if (guard != nullptr && !guard->unloaded())
+            s.dialogs.message(kListKept, kCriticalStop);
+        return;
+    }
+    if (guard != nullptr && !guard->unloaded())
+        guard->close();
 }
 
 }  // namespace calvex

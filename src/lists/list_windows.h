@@ -25,12 +25,16 @@ public:
     void unload(ListKind kind, bool dual) override;
     void appendRealTimeRow(const std::string& sampleText) override;
 
-    // The real-time list closes when it reaches this many rows.
+    // The real-time list takes no more rows once it holds this many.
     static constexpr float kRowLimit = 58300;
 
 private:
     QPointer<ListWindow>& slot(ListKind kind, bool dual);
     ListWindow* open(ListKind kind, bool dual);
+    ListWindow* takingRows();
+    void stopTakingRows(ListWindow& list);
+    void keepNewestRowInView(ListWindow& list);
+    void endForModelChange(ListWindow& list);
 
     Session& m_session;
     std::array<std::array<QPointer<ListWindow>, 2>, 3> m_windows;

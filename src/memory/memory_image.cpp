@@ -23,28 +23,38 @@ bool headerAt(std::string_view image, std::size_t pos) {
     return true;
 }
 
-bool endMarksAt(std::string_view image, std::size_t pos) {
-    if (pos < 1 || pos + 3 > image.size())
-        return false;
-    for (std::size_t j = 0; j < 4; ++j) {
-        if (byteAt(image, pos + j) != 0x03)
-            return false;
-    }
-    return true;
-}
+// Where each logging set lies in a closed image. A set runs from its header over whole 7-byte
+// records up to the header at the next record boundary. Only that header ends a set: a run of
+// 0x03 bytes is no mark, because ordinary records hold one (status 0x03 is unit code 3 with no
+// flags, 0x0303 reads 77.1, type code 3 is "T"). Walking from record boundary to record boundary
+// also keeps a header pattern inside a record from starting a set of its own. A set whose closing
+// header is not in the image (a cut or damaged download, or the closing copy of the first header
+// itself) is not a set.
+struct SetSpan {
+    std::size_t header = 0;  // position of the set's header
+    int sampling = 0;
+    std::size_t records = 0;
+};
 
-// The number of records of the set whose header follows position p, or 0 when the image ends
-// before the set does.
-std::size_t recordsAfter(std::string_view image, std::size_t p) {
+std::vector<SetSpan> setSpans(std::string_view image) {
+    std::vector<SetSpan> spans;
     const std::size_t length = image.size();
-    for (std::size_t k = 1;; ++k) {
-        // The marks test reaches less far than the header test; once it runs off the image
-        // neither can succeed any more.
-        if (p + 9 + 5 * k > length)
-            return 0;
-        if (headerAt(image, p + 6 + 7 * k) || endMarksAt(image, p + 6 + 5 * k))
-            return k;
+    std::size_t header = 1;
+    while (header + 3 <= length && !headerAt(image, header))
+        ++header;
+    while (header + 4 <= length && headerAt(image, header)) {
+        SetSpan span{header, byteAt(image, header + 4), 0};
+        std::size_t pos = header + 5;
+        while (!headerAt(image, pos)) {
+            if (pos + kRecordBytes - 1 > length)
+                return spans;
+            ++span.records;
+            pos += kRecordBytes;
+        }
+        spans.push_back(span);
+        header = pos;
     }
+    return spans;
 }
 
 }  // namespace
@@ -71,46 +81,19 @@ void closeImage(std::string& image, std::size_t receivedTotal) {
 
 std::vector<SetRow> listSets(std::string_view image) {
     std::vector<SetRow> rows;
-    const std::size_t length = image.size();
-    std::size_t p = 1;  // the byte before the header of the set being listed
-    for (std::size_t i = 1; i + 7 <= length; ++i) {
-        if (!headerAt(image, i))
-            continue;
-        if (p + 5 > length)
-            break;
-        const int sampling = byteAt(image, p + 5);
-        const std::size_t k = recordsAfter(image, p);
-        if (k == 0)
-            break;
-        p += 5 + 7 * k;
-        rows.push_back({static_cast<int>(rows.size()) + 1, sampling, static_cast<int>(k)});
-    }
+    for (const SetSpan& span : setSpans(image))
+        rows.push_back({static_cast<int>(rows.size()) + 1, span.sampling, static_cast<int>(span.records)});
     return rows;
 }
 
 std::optional<CollectedSet> collectSet(std::string_view image, int setNumber) {
-    if (setNumber < 1)
+    const std::vector<SetSpan> spans = setSpans(image);
+    if (setNumber < 1 || static_cast<std::size_t>(setNumber) > spans.size())
         return std::nullopt;
-    const std::size_t length = image.size();
-    int seen = 0;
-    std::size_t header = 0;
-    for (std::size_t i = 1; i + 3 <= length; ++i) {
-        if (headerAt(image, i) && ++seen == setNumber) {
-            header = i;
-            break;
-        }
-    }
-    if (header == 0 || header + 4 > length)
-        return std::nullopt;
-
+    const SetSpan& span = spans[static_cast<std::size_t>(setNumber) - 1];
     CollectedSet set;
-    set.sampling = byteAt(image, header + 4);
-    std::size_t pos = header + 5;
-    // Whole records up to the next header; a closing header cut short by the end still closes.
-    while (pos + kRecordBytes - 1 <= length && !headerAt(image, pos)) {
-        set.records.append(image.substr(pos - 1, kRecordBytes));
-        pos += kRecordBytes;
-    }
+    set.sampling = span.sampling;
+    set.records = std::string(image.substr(span.header + 4, span.records * kRecordBytes));
     return set;
 }
 

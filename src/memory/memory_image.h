@@ -37,8 +37,10 @@ struct SetRow {
     friend bool operator==(const SetRow&, const SetRow&) = default;
 };
 
-// The logging sets of a closed image. A set whose end lies past the image (a cut or damaged
-// download) is not listed, nor anything after it.
+// The logging sets of a closed image. A set ends at the set header on its next record boundary;
+// a set whose closing header is not in the image (a cut or damaged download) is not listed, nor
+// anything after it. The listing and collectSet share this rule, so a listed set decodes into
+// exactly the records listed for it.
 std::vector<SetRow> listSets(std::string_view image);
 
 // One set's bytes, as the decoding of a clicked set gathers them.
@@ -49,9 +51,8 @@ struct CollectedSet {
     std::size_t count() const { return records.size() / kRecordBytes; }
 };
 
-// Finds the n-th set header (from 1) and gathers its sampling byte and its records up to the next
-// header, or up to the last whole record when the image ends first. nullopt when there is no such
-// set.
+// The n-th set (from 1) of listSets: its sampling byte and its records. nullopt when the image
+// lists no such set.
 std::optional<CollectedSet> collectSet(std::string_view image, int setNumber);
 
 }  // namespace calvex

@@ -19,6 +19,9 @@ public:
     // system's own explanation, shown on demand. `title` empty means the program's name.
     virtual void message(const std::string& text, int style = kCriticalStop, const std::string& details = {},
                          const std::string& title = {}) = 0;
+    // A question with Yes and No buttons; true when the user answers Yes. `title` empty means the
+    // program's name.
+    virtual bool question(const std::string& text, const std::string& title = {}) = 0;
     // An input box; returns the answer, or an empty text when the user cancels.
     virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) = 0;

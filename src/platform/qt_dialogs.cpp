@@ -21,6 +21,18 @@ void QtDialogs::message(const std::string& text, int style, const std::string& d
     box.exec();
 }
 
+bool QtDialogs::question(const std::string& text, const std::string& title) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString::fromStdString(title.empty() ? std::string(kProgramName) : title));
+    box.setText(QString::fromStdString(text));
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    box.setObjectName("QuestionBox");
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,
                                 const std::string& defaultText) {
     bool ok = false;

@@ -81,10 +81,11 @@ TEST(MemoryImage, SetsAreListedWithSamplingAndRecords) {
         {"no set", closed(bytes({0, 3})), {}},
         {"empty", "", {}},
         {"never closed", bytes({0}) + header + bytes({10}) + std::string(40, '\x01'), {}},
-        // Four 0x03 five bytes on per record end a set as a header would.
-        {"end marks",
-         bytes({0}) + header + bytes({7, 1, 2, 3, 4, 5, 3, 3, 3, 3, 9, 9, 9, 9, 9, 9, 9, 9, 9}),
-         {{1, 7, 1}}},
+        {"no records", closed(memoryData({{5, {}}, kThreeSets[1]})), {{1, 5, 0}, {2, 60, 2}}},
+        // A header pattern inside a record (T1 8.5, T2 blank) is data, not a set.
+        {"header inside a record",
+         closed(memoryData({{10, {{0x00, 0x00, 0x55, 0xAA, 0x00, 0, 0}}}})),
+         {{1, 10, 1}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -106,8 +107,47 @@ TEST(MemoryImage, CollectingASetGathersItsRecords) {
         }
     }
     EXPECT_FALSE(collectSet(image, 0).has_value());
-    EXPECT_FALSE(collectSet(image, 5).has_value());  // set 4 is the closing copy, 5 is nothing
+    EXPECT_FALSE(collectSet(image, 4).has_value());  // the closing copy of the first header
     EXPECT_FALSE(collectSet("", 1).has_value());
+}
+
+// Status 0x03 is unit code 3 (degrees F) without flags, 0x0303 reads 77.1 and type code 3 is "T":
+// ordinary records that hold four 0x03 in a row, at any place in a set.
+TEST(MemoryImage, RecordsHoldingRunsOf0x03AreListedAndDecodedWhole) {
+    const Record allThrees = {3, 3, 3, 3, 3, 3, 3};  // dual, 77.1 F on both channels, type T
+    struct Case {
+        const char* name;
+        std::vector<LoggedSet> sets;
+    };
+    const std::vector<Case> cases = {
+        {"dual, every byte 0x03", {{10, {allThrees, allThrees, allThrees}}, kThreeSets[1]}},
+        {"single input, type T at 77.1 F", {{60, std::vector<Record>(6, singleRecord(0x0303, 3, 3))}}},
+        {"dual, T2 77.1 F on status 0x03",
+         {kThreeSets[0], {1, std::vector<Record>(5, {3, 0, 200, 3, 3, 3, 3})}, kThreeSets[1]}},
+        {"one such record among others",
+         {{2,
+           {dualRecord(251, 100), dualRecord(0x0303, 0x0303, 3, 3), singleRecord(0x0303, 3, 3),
+            dualRecord(252, 101)}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = closed(memoryData(c.sets));
+        const std::vector<SetRow> rows = listSets(image);
+        ASSERT_EQ(rows.size(), c.sets.size());
+        for (std::size_t n = 0; n < c.sets.size(); ++n) {
+            SCOPED_TRACE(n + 1);
+            const LoggedSet& want = c.sets[n];
+            EXPECT_EQ(rows[n], (SetRow{static_cast<int>(n) + 1, want.sampling,
+                                       static_cast<int>(want.records.size())}));
+            const std::optional<CollectedSet> set = collectSet(image, static_cast<int>(n) + 1);
+            ASSERT_TRUE(set.has_value());
+            EXPECT_EQ(set->sampling, want.sampling);
+            ASSERT_EQ(set->count(), want.records.size());
+            for (std::size_t r = 0; r < set->count(); ++r)
+                EXPECT_EQ(set->records.substr(r * 7, 7),
+                          std::string(want.records[r].begin(), want.records[r].end()));
+        }
+    }
 }
 
 // A download cut anywhere lists the sets that are whole and decodes only whole records.
@@ -130,16 +170,15 @@ TEST(MemoryImage, ImagesCutAtEveryLength) {
         ASSERT_EQ(rows.size(), whole);
         for (std::size_t i = 0; i < rows.size(); ++i)
             EXPECT_EQ(rows[i], all[i]);
+        // Exactly the listed sets decode, each into the records listed for it; the closing copy
+        // of the first header (set 4) is no set.
         for (int n = 1; n <= 4; ++n) {
             const std::optional<CollectedSet> set = collectSet(cut, n);
-            if (!set)
-                continue;
-            if (n == 4) {  // the closing copy of the first header holds no record
-                EXPECT_EQ(set->count(), 0u);
-                continue;
+            ASSERT_EQ(set.has_value(), static_cast<std::size_t>(n) <= rows.size());
+            if (set) {
+                EXPECT_EQ(set->count(),
+                          static_cast<std::size_t>(rows[static_cast<std::size_t>(n) - 1].records));
             }
-            EXPECT_LE(set->count(), kThreeSets[static_cast<std::size_t>(n) - 1].records.size());
-            EXPECT_EQ(set->records.size() % 7, 0u);
         }
         // The data itself cut short and closed as a download would.
         std::string raw = memoryData(kThreeSets).substr(0, length);

@@ -76,6 +76,26 @@ TEST(SetDecoding, RecordsGoToTheListOfTheirModel) {
     }
 }
 
+// Records of a type T probe at 77.1 F hold four 0x03 in a row; the Memory window lists as many
+// records as the decoding then lists rows, and the set after them keeps its own sampling time.
+TEST(SetDecoding, TheListedRecordCountIsTheNumberOfRowsDecoded) {
+    const std::vector<LoggedSet> sets = {{60, std::vector<Record>(6, singleRecord(0x0303, 3, 3))},
+                                         {10, {singleRecord(251)}}};
+    DecodingRig rig(sets);
+    const Grid& listed = rig.memory.window()->gridSet();
+    ASSERT_EQ(listed.rows(), 3);
+    EXPECT_EQ(listed.rowText(1), "1\t60\t6");
+    EXPECT_EQ(listed.rowText(2), "2\t10\t1");
+
+    rig.t.dialogs.inputAnswers = {"10:00:00", "10:00:00"};
+    rig.click(1);
+    const std::vector<std::string> rows = rig.rows(false);
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[5], "6\t10:05:00\t77.1\tF");
+    rig.click(2);
+    EXPECT_EQ(rig.rows(false), (std::vector<std::string>{"1\t10:00:00\t25.1\tC"}));
+}
+
 TEST(SetDecoding, StartTimeIsAskedUntilItHasTwoColons) {
     DecodingRig rig(kSets);
     rig.t.clock.setTimeOfDay(9, 4, 7);

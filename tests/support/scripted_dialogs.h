@@ -18,6 +18,10 @@ public:
         std::string details;
         std::string title;
     };
+    struct Question {
+        std::string text;
+        std::string title;
+    };
     struct Input {
         std::string prompt;
         std::string title;
@@ -29,6 +33,14 @@ public:
         messages.push_back({text, style, details, title});
         if (whileShown)
             whileShown();
+    }
+    bool question(const std::string& text, const std::string& title) override {
+        questions.push_back({text, title});
+        if (questionAnswers.empty())
+            return false;
+        const bool yes = questionAnswers.front();
+        questionAnswers.pop_front();
+        return yes;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
@@ -47,10 +59,12 @@ public:
 
     // Runs while a message box is up, as the timers and events under a modal box do.
     std::function<void()> whileShown;
+    std::deque<bool> questionAnswers;      // true is Yes; an empty queue answers No
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
     std::vector<Message> messages;
+    std::vector<Question> questions;
     std::vector<Input> inputs;
     int openDialogs = 0;
     int saveDialogs = 0;
