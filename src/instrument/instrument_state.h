@@ -25,8 +25,8 @@ struct InstrumentState {
     // "No COM", while polling is stopped (memory download, printing) and once the last accepted
     // frame is too old. A sample taken then records "----"; statistics and graph skip it.
     bool ReadingKnown = false;
-    ReadingValue UnitAtStart;
-    bool DualModelAtStart = false;
+    // The model and unit a run started with are that run's own (each recording, real-time list,
+    // graph and statistics window keeps its copy), so that one run cannot change another's.
 
     // The reading, written by the frame decoders
     bool UnitC = false;
