@@ -2,13 +2,38 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <string_view>
 
 namespace calvex {
 
 namespace {
 
-QString cellText(const std::string& text) {
+QString cellText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A cell as shown: a text longer than kMaxShownCharacters shows its beginning and an ellipsis.
+// Laying out a line of megabytes takes the view seconds on every repaint, and no column is
+// that wide. The field is looked up in the row's own text, so a long row is not copied either.
+QString shownCell(const Grid& grid, int row, int col) {
+    std::string_view text = grid.rowText(row);
+    for (int i = 0; i < col; ++i) {
+        const std::size_t tab = text.find('\t');
+        if (tab == std::string_view::npos)
+            return {};
+        text.remove_prefix(tab + 1);
+    }
+    const std::size_t shown = static_cast<std::size_t>(GridTableModel::kMaxShownCharacters);
+    const std::size_t end = text.substr(0, shown + 1).find('\t');
+    if (end != std::string_view::npos)
+        return cellText(text.substr(0, end));
+    if (text.size() <= shown)
+        return cellText(text);
+    // Not cut inside a character of several bytes.
+    std::size_t cut = shown - 1;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cellText(text.substr(0, cut)) + QChar(0x2026);
 }
 
 }  // namespace
@@ -36,7 +61,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
-            return cellText(m_grid.cell(index.row() + 1, index.column()));
+            return shownCell(m_grid, index.row() + 1, index.column());
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         case Qt::BackgroundRole:
@@ -56,7 +81,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
 QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal) {
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-            return cellText(m_grid.cell(0, section));
+            return shownCell(m_grid, 0, section);
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         return {};

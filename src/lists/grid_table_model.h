@@ -8,13 +8,17 @@ namespace calvex {
 
 // The Grid as a Qt table: model rows are the grid's data rows (grid row 1 is model row 0), and
 // the header row 0 is the horizontal header. Cells are read from the grid's own row texts on
-// demand, so a list of tens of thousands of rows costs the view nothing per row.
+// demand, so a list of tens of thousands of rows costs the view nothing per row. A cell longer
+// than kMaxShownCharacters is shown cut short with an ellipsis.
 //
 // The model is the grid's observer; the grid must outlive it.
 class GridTableModel : public QAbstractTableModel, public GridObserver {
     Q_OBJECT
 
 public:
+    // The most characters a cell shows; the grid keeps the whole text.
+    static constexpr int kMaxShownCharacters = 256;
+
     explicit GridTableModel(Grid& grid, QObject* parent = nullptr);
     ~GridTableModel() override;
 

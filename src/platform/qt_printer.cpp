@@ -116,6 +116,8 @@ void QtPrinter::flushPage() {
 bool QtPrinter::endDocument() {
     if (!m_painter && !begin())
         return false;
+    // The page being filled holds its glyphs until it is full; the last page never is.
+    flushPage();
     const bool ok = m_painter->end();
     m_painter.reset();
     m_printer.reset();

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <new>
+#include <thread>
 #include <vector>
 
 #include "files/data_file_reader.h"
@@ -134,13 +143,185 @@ TEST_F(DataFileReaderTest, AFileThatCannotBeOpenedIsReportedAndTheShownListStays
     EXPECT_EQ(rowsOf(true).size(), 1u);
 }
 
-TEST_F(DataFileReaderTest, AReadErrorIsReportedWithTheSystemsReason) {
-    // A folder opens like a file here but cannot be read.
-    EXPECT_FALSE(OpenDataFile(t.session, folder.path().string()));
+// What is not a regular file is refused before the shown list closes; a pipe is never opened, so
+// it cannot hold the program waiting for a writer.
+TEST_F(DataFileReaderTest, OnlyARegularFileIsOpenedAndTheShownListStays) {
+    const std::string fifo = folder.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {folder.path().string(), "It is a folder, not a data file."},
+        {fifo, "It is a pipe (FIFO), not a data file."},
+        {"/dev/null", "It is a device, not a data file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        lists.open.clear();
+        lists.show(ListKind::File, true)->grid().addItem("1\t14:05:32\t23.4\t25.1\t-1.7\tC");
+        lists.events.clear();
+        t.dialogs.messages.clear();
+        // A writer that a reader opening the pipe would let through at once.
+        std::thread writer([&] {
+            if (c.path == fifo)
+                ::close(::open(fifo.c_str(), O_WRONLY));
+        });
+
+        EXPECT_FALSE(OpenDataFile(t.session, c.path));
+
+        const int release = c.path == fifo ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+        writer.join();
+        if (release >= 0)
+            ::close(release);
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        EXPECT_EQ(t.dialogs.messages[0].text, "The file could not be opened:\n" + c.path + "\n\n" + c.reason);
+        EXPECT_EQ(t.dialogs.messages[0].style, 16);
+        EXPECT_EQ(t.dialogs.messages[0].details, c.reason);
+        EXPECT_TRUE(lists.events.empty());
+        EXPECT_EQ(rowsOf(true).size(), 1u);
+    }
+}
+
+TEST_F(DataFileReaderTest, AFileOverTheByteLimitIsRefusedBeforeTheShownListCloses) {
+    lists.show(ListKind::File, false)->grid().addItem("1\t14:05:32\t23.4\tC");
+    lists.events.clear();
+    // Sparse: no disk is used, and nothing of it is read.
+    const std::uint64_t bytes = DataFileLimits{}.bytes + 1;
+    const std::string path = folder.file("huge.txt");
+    test::TempFolder::write(path, "");
+    std::filesystem::resize_file(path, bytes);
+
+    EXPECT_FALSE(OpenDataFile(t.session, path));
+
     ASSERT_EQ(t.dialogs.messages.size(), 1u);
-    EXPECT_EQ(t.dialogs.messages[0].details, "Is a directory");
-    EXPECT_NE(t.dialogs.messages[0].text.find(folder.path().string()), std::string::npos);
-    EXPECT_TRUE(lists.open.empty());
+    EXPECT_EQ(t.dialogs.messages[0].text,
+              "The file is too large to open:\n" + path + "\n\nIt holds " + std::to_string(bytes) +
+                  " bytes; the program opens data files of at most 268435456 bytes.");
+    EXPECT_EQ(t.dialogs.messages[0].style, 16);
+    EXPECT_TRUE(lists.events.empty());
+    EXPECT_EQ(rowsOf(false).size(), 1u);
+}
+
+TEST_F(DataFileReaderTest, MoreRecordsThanTheLimitLeaveNoWindow) {
+    struct Case {
+        const char* bytes;
+        bool opened;
+    };
+    const std::vector<Case> cases = {
+        {"a\nb\nc\n", true},
+        {"a\nb\nc", true},
+        {"a\nb\nc\nd", false},
+        {"\n\n\n\n\n\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        lists.open.clear();
+        t.dialogs.messages.clear();
+        const std::string path = folder.file("rows.txt");
+        test::TempFolder::write(path, c.bytes);
+
+        EXPECT_EQ(OpenDataFile(t.session, path, DataFileLimits{1000, 3}), c.opened);
+
+        if (c.opened) {
+            EXPECT_EQ(rowsOf(false).size(), 3u);
+            EXPECT_TRUE(t.dialogs.messages.empty());
+            continue;
+        }
+        EXPECT_TRUE(lists.open.empty());
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        EXPECT_EQ(t.dialogs.messages[0].text,
+                  "The file is too large to open:\n" + path +
+                      "\n\nIt holds more than 3 records; a file list holds at most "
+                      "that many.");
+    }
+}
+
+// Lists whose grid is watched while the file is read: `onRow` runs after each row is added.
+class WatchedLists : public test::FakeLists, public GridObserver {
+public:
+    TableWindow* show(ListKind kind, bool dual) override {
+        TableWindow* window = FakeLists::show(kind, dual);
+        window->grid().setObserver(this);
+        return window;
+    }
+    void rowsAppended(int, int last) override {
+        if (onRow)
+            onRow(last);
+    }
+    void gridReset() override {}
+    void cellChanged(int, int) override {}
+    void columnWidthChanged(int) override {}
+    void topRowChanged(int) override {}
+    void currentCellChanged(int, int) override {}
+
+    std::function<void(int)> onRow;
+};
+
+TEST_F(DataFileReaderTest, RunningOutOfMemoryEndsInAMessageAndNoWindow) {
+    WatchedLists watched;
+    t.session.lists = &watched;
+    watched.onRow = [](int row) {
+        if (row == 2)
+            throw std::bad_alloc();
+    };
+    const std::string path = folder.file("data.txt");
+    test::TempFolder::write(path, "1\t14:05:32\t23.4\tC\r\n2\t14:05:34\t23.5\tC\r\n3\t14:05:36\t23.6\tC\r\n");
+
+    EXPECT_FALSE(OpenDataFile(t.session, path));
+
+    EXPECT_TRUE(watched.open.empty());
+    ASSERT_EQ(t.dialogs.messages.size(), 1u);
+    EXPECT_EQ(t.dialogs.messages[0].text, "The file is too large to open:\n" + path +
+                                              "\n\nThe program ran out of memory while it read the file.");
+    EXPECT_EQ(t.dialogs.messages[0].style, 16);
+}
+
+// The file is changed under the reader as soon as the first row is in; the reader takes the file in
+// pieces of 64 KiB, so the change is met on the next piece or at the end.
+TEST_F(DataFileReaderTest, AFileThatShrinksOrGrowsWhileItIsReadIsReportedWithoutItsTornLine) {
+    const std::string line = "1\t14:05:32\t23.4\t25.1\t-1.7\tC    padding\r\n";  // 40 bytes
+    ASSERT_EQ(line.size(), 40u);
+    std::string bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes += line;
+    const std::string path = folder.file("changing.txt");
+    const std::string kept = "\n\nThe list shows the records read before the error.";
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::size_t rows;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"cut short", [&] { std::filesystem::resize_file(path, 1000); }, 65536 / 40,
+         "The file became shorter while it was read: 65536 of its 80000 bytes were read."},
+        {"grown", [&] { std::ofstream(path, std::ios::binary | std::ios::app) << line; }, 2000,
+         "The file changed while it was read."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WatchedLists watched;
+        t.session.lists = &watched;
+        t.dialogs.messages.clear();
+        test::TempFolder::write(path, bytes);
+        watched.onRow = [&](int row) {
+            if (row == 1)
+                c.change();
+        };
+
+        EXPECT_FALSE(OpenDataFile(t.session, path));
+
+        test::FakeTable* table = watched.table(ListKind::File, true);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->grid().rows() - 1, static_cast<int>(c.rows));
+        EXPECT_EQ(table->grid().rowText(table->grid().rows() - 1), line.substr(0, 38));
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        EXPECT_EQ(t.dialogs.messages[0].text,
+                  "The file could not be read to its end:\n" + path + "\n\n" + c.reason + kept);
+        EXPECT_EQ(t.dialogs.messages[0].details, c.reason);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <vector>
 
+#include "files/save_grid_to_file.h"
+#include "files/temp_folder.h"
 #include "lists/grid.h"
+#include "lists/grid_table_model.h"
+#include "support/fake_table.h"
+#include "support/test_session.h"
 
 namespace calvex {
 namespace {
@@ -95,6 +101,50 @@ TEST(GridTest, TheCurrentCellAndTheTopRowStayInsideTheGrid) {
     grid.setRows(3);
     EXPECT_EQ(grid.row(), 2);
     EXPECT_LE(grid.topRow(), 2);
+}
+
+// A cell of megabytes would take the view seconds to lay out on every repaint: the view shows its
+// beginning, while the grid, and Save, keep the whole text.
+TEST(GridTest, ALongCellIsShownCutShortButKeptAndSavedWhole) {
+    const int shown = GridTableModel::kMaxShownCharacters;
+    const QString ellipsis(QChar(0x2026));
+    const std::string accented = "\xC3\xA9";  // one character, two bytes
+    std::string accents;
+    for (int i = 0; i < shown; ++i)
+        accents += accented;
+    struct Case {
+        const char* name;
+        std::string cell;
+        QString display;
+    };
+    const std::vector<Case> cases = {
+        {"short", "23.4", "23.4"},
+        {"exactly the most shown", std::string(shown, 'x'), QString(shown, 'x')},
+        {"one more", std::string(shown + 1, 'x'), QString(shown - 1, 'x') + ellipsis},
+        {"a line of megabytes", std::string(5'000'000, 'y'), QString(shown - 1, 'y') + ellipsis},
+        // Not cut between the two bytes of a character.
+        {"two-byte characters", accents,
+         QString::fromUtf8(accents.substr(0, 2 * (shown / 2 - 1))) + ellipsis},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TestSession t;
+        test::FakeTable table(4, false, "File List");
+        const std::string row = "1\t" + c.cell + "\t23.4\tC";
+        table.grid().addItem(row);
+        GridTableModel model(table.grid());
+
+        EXPECT_EQ(model.data(model.index(0, 1)).toString(), c.display);
+        EXPECT_EQ(model.data(model.index(0, 1), Qt::AccessibleTextRole).toString(), c.display);
+        EXPECT_EQ(model.data(model.index(0, 2)).toString(), "23.4");
+        EXPECT_EQ(table.grid().cell(1, 1), c.cell);
+
+        test::TempFolder folder;
+        t.session.DataFileName = folder.file("saved.txt");
+        t.session.FileChosen = true;
+        ASSERT_TRUE(SaveGridToFile(t.session, table));
+        EXPECT_EQ(test::TempFolder::read(t.session.DataFileName), row + "\t\r\n");
+    }
 }
 
 }  // namespace

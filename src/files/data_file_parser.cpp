@@ -1,0 +1,198 @@
+#include "files/data_file_parser.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <vector>
+
+namespace calvex {
+
+namespace {
+
+const char* fileKind(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a pipe (FIFO)";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+bool DataFileParser::take(std::string_view line) {
+    if (m_records == 0 && !m_sink.start(line.size() >= kDualLineLength)) {
+        m_stop = Stop::Refused;
+        return false;
+    }
+    if (m_records >= m_maxRecords) {
+        m_stop = Stop::TooManyRecords;
+        return false;
+    }
+    m_sink.record(line);
+    ++m_records;
+    return true;
+}
+
+bool DataFileParser::feed(const char* data, std::size_t size) {
+    if (m_stop != Stop::None)
+        return false;
+    std::size_t i = 0;
+    if (m_afterCR && size > 0) {
+        if (data[0] == '\n')
+            i = 1;
+        m_afterCR = false;
+    }
+    std::size_t start = i;
+    for (; i < size; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        const std::string_view piece(data + start, i - start);
+        bool more = true;
+        if (m_line.empty()) {
+            more = take(piece);
+        } else {
+            m_line.append(piece);
+            more = take(m_line);
+            m_line.clear();
+        }
+        if (!more)
+            return false;
+        if (c == '\r') {
+            if (i + 1 == size)
+                m_afterCR = true;
+            else if (data[i + 1] == '\n')
+                ++i;
+        }
+        start = i + 1;
+    }
+    m_line.append(data + start, size - start);
+    return true;
+}
+
+void DataFileParser::finish(bool whole) {
+    if (whole && m_stop == Stop::None && !m_line.empty())
+        take(m_line);
+    m_line.clear();
+    m_line.shrink_to_fit();
+}
+
+DataFileReader::DataFileReader(const std::string& path, DataFileLimits limits) : m_limits(limits) {
+    // The kind is looked at before opening: opening a pipe waits for a writer, and opening a
+    // device may act on it (a serial port raises its lines).
+    if (::stat(path.c_str(), &m_stat) != 0) {
+        m_error = errno;
+        m_outcome = Outcome::NotOpened;
+        return;
+    }
+    if (!S_ISREG(m_stat.st_mode)) {
+        m_kind = fileKind(m_stat.st_mode);
+        m_outcome = Outcome::NotRegular;
+        return;
+    }
+    // Checked again on what was opened, in case the name was given to something else meanwhile.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_error = errno;
+        m_outcome = Outcome::NotOpened;
+        return;
+    }
+    if (::fstat(m_fd, &m_stat) != 0) {
+        m_error = errno;
+        m_outcome = Outcome::NotOpened;
+    } else if (!S_ISREG(m_stat.st_mode)) {
+        m_kind = fileKind(m_stat.st_mode);
+        m_outcome = Outcome::NotRegular;
+    } else if (size() > m_limits.bytes) {
+        m_outcome = Outcome::TooLarge;
+    }
+}
+
+DataFileReader::~DataFileReader() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+DataFileReader::Outcome DataFileReader::read(DataFileSink& sink) {
+    if (m_outcome != Outcome::Read || m_fd < 0)
+        return m_outcome;
+    DataFileParser parser(sink, m_limits.records);
+    try {
+        m_outcome = readAll(parser);
+    } catch (const std::bad_alloc&) {
+        parser.finish(false);
+        m_outcome = Outcome::OutOfMemory;
+    }
+    m_records = parser.records();
+    ::close(m_fd);
+    m_fd = -1;
+    return m_outcome;
+}
+
+DataFileReader::Outcome DataFileReader::readAll(DataFileParser& parser) {
+    // The file is read up to the size it had when it was opened; what it holds beyond that, or a
+    // change meanwhile, means the list would not show the file as it is.
+    const std::uint64_t expected = size();
+    std::vector<char> chunk(1 << 16);
+    while (m_bytesRead < expected) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), expected - m_bytesRead));
+        const ssize_t got = ::read(m_fd, chunk.data(), want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
+            parser.finish(false);
+            return Outcome::ReadError;
+        }
+        if (got == 0) {
+            parser.finish(false);
+            return Outcome::Shrank;
+        }
+        m_bytesRead += static_cast<std::uint64_t>(got);
+        if (!parser.feed(chunk.data(), static_cast<std::size_t>(got))) {
+            parser.finish(false);
+            return parser.stop() == DataFileParser::Stop::Refused ? Outcome::Refused
+                                                                  : Outcome::TooManyRecords;
+        }
+    }
+    char extra = 0;
+    ssize_t beyond = 0;
+    do
+        beyond = ::read(m_fd, &extra, 1);
+    while (beyond < 0 && errno == EINTR);
+    if (beyond < 0) {
+        m_error = errno;
+        parser.finish(false);
+        return Outcome::ReadError;
+    }
+    struct stat now {};
+    if (beyond > 0 || ::fstat(m_fd, &now) != 0 || !sameFile(now, m_stat)) {
+        parser.finish(false);
+        return Outcome::Changed;
+    }
+    parser.finish(true);
+    switch (parser.stop()) {
+        case DataFileParser::Stop::Refused:
+            return Outcome::Refused;
+        case DataFileParser::Stop::TooManyRecords:
+            return Outcome::TooManyRecords;
+        case DataFileParser::Stop::None:
+            break;
+    }
+    return parser.records() == 0 ? Outcome::Empty : Outcome::Read;
+}
+
+}  // namespace calvex
