@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs Calvex into a staging folder, as a distribution's package build would, and checks what
 # landed there: the desktop entry and the AppStream metainfo pass their validators, every icon
-# size is present, the manual page formats without warnings, and the installed program answers
-# --version with no display. Then builds the .deb and checks that its Depends came out of the
+# size is present, the manual page formats without warnings and states the COM rule as --help
+# does, and the installed program answers --version with no display. Then builds the .deb and checks that its Depends came out of the
 # libraries the programs link. Any failure fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +42,14 @@ warnings="$(zcat "$root/share/man/man1/calvex.1.gz" | groff -man -ww -z 2>&1)"
 project_version="$(sed -n 's/^project(calvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex" --version)"
 [ "$version" = "Calvex $project_version" ] || fail "installed calvex --version says '$version', not 'Calvex $project_version'"
+
+# The manual page repeats the COM numbering rule that --help takes from the program: they must agree.
+squeeze() { tr -s ' \n' '  ' | sed 's/^ *//; s/ *$//'; }
+help_rule="$("$root/bin/calvex" --help | sed -n '/^Serial ports:/,/^$/p' | sed 1d | squeeze)"
+man_rule="$(zcat "$root/share/man/man1/calvex.1.gz" | groff -man -Tascii -P-cbou -rLL=10000n -rHY=0 2>/dev/null |
+            sed -n '/^SERIAL PORTS/,/^ *$/p' | sed 1d | squeeze)"
+[ -n "$help_rule" ] && [ "$help_rule" = "$man_rule" ] ||
+    fail "the manual page's SERIAL PORTS says '$man_rule', --help says '$help_rule'"
 
 (cd build && cpack -G DEB >/dev/null)
 deb="build/calvex_${project_version}_$(dpkg --print-architecture).deb"
