@@ -1,21 +1,31 @@
 #include "app/main/command_line.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include "platform/port_map.h"
+
 namespace calvex {
 
 namespace {
 
-// "N=DEVICE" with N a whole number 1..255 and a device name that is not empty.
+constexpr const char* kComExample =
+    "--com expects N=DEVICE with N from 1 to 255, for example --com 1=/dev/ttyUSB0";
+
+// "N=DEVICE" (or "COMN=DEVICE") with N a whole number 1..255 and a device name that is not empty.
 bool parseMapping(const std::string& text, CommandLine& line) {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 >= text.size())
         return false;
+    std::size_t first = 0;
+    if (text.compare(0, 3, "COM") == 0 || text.compare(0, 3, "com") == 0)
+        first = 3;
+    if (first == equals)
+        return false;
     int number = 0;
-    for (std::size_t i = 0; i < equals; ++i) {
-        char c = text[i];
-        if (i == 0 && (text.compare(0, 3, "COM") == 0 || text.compare(0, 3, "com") == 0)) {
-            i += 2;
-            continue;
-        }
+    for (std::size_t i = first; i < equals; ++i) {
+        const char c = text[i];
         if (c < '0' || c > '9')
             return false;
         number = number * 10 + (c - '0');
@@ -28,36 +38,108 @@ bool parseMapping(const std::string& text, CommandLine& line) {
     return true;
 }
 
-}  // namespace
-
-CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+CommandLine failed(const std::string& message) {
     CommandLine line;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (a == "--help" || a == "-h") {
-            line.help = true;
-        } else if (a == "--com" && i + 1 < arguments.size()) {
-            if (!parseMapping(arguments[++i], line))
-                line.error = "--com expects N=DEVICE, for example --com 1=/dev/ttyUSB0";
-        } else if (a.rfind("--com=", 0) == 0) {
-            if (!parseMapping(a.substr(6), line))
-                line.error = "--com expects N=DEVICE, for example --com 1=/dev/ttyUSB0";
-        } else if (a.rfind("-", 0) == 0 && a.rfind("-platform", 0) != 0) {
-            line.error = "unknown option " + a;
-        }
-    }
+    line.finished = true;
+    line.exitCode = 2;
+    line.errors = "calvex: " + message + "\nTry 'calvex --help' for more information.\n";
     return line;
 }
 
-std::string commandLineHelp() {
-    return "Usage: calvex [--com N=DEVICE]...\n"
-           "\n"
-           "Reads a thermocouple datalogger thermometer on a serial port chosen at start (COM1..COM8 or "
-           "Auto).\n"
-           "\n"
-           "  --com N=DEVICE  use DEVICE for the port COMN (repeatable), e.g. --com 1=/dev/ttyUSB0.\n"
-           "                  Without it COMN is /dev/ttyS(N-1) on Linux.\n"
-           "  --help          show this text\n";
+// QApplication takes these from the command line after we are done with it; the parser must
+// know them only so that it neither rejects them nor takes their values for our arguments.
+void addQtOptions(QCommandLineParser& parser) {
+    const char* withValue[] = {"platform",
+                               "platformpluginpath",
+                               "platformtheme",
+                               "plugin",
+                               "qwindowgeometry",
+                               "qwindowicon",
+                               "qwindowtitle",
+                               "display",
+                               "geometry",
+                               "title",
+                               "name",
+                               "session",
+                               "style",
+                               "stylesheet",
+                               "qmljsdebugger"};
+    const char* flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : flags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+std::string indented(const std::string& text) {
+    std::string result = "  ";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        result += text[i];
+        if (text[i] == '\n' && i + 1 < text.size())
+            result += "  ";
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string versionText() {
+    return std::string("Calvex ") + CALVEX_VERSION + "\n";
+}
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // Qt's own options are single-dash words (-platform offscreen), so ours read the same way.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads a thermocouple datalogger thermometer on a serial port (RS-232): the live reading,\n"
+        "recording to TAB-separated files, real-time lists and charts, the instrument's memory,\n"
+        "and saved data reopened, listed, printed and plotted."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption com(
+        QStringLiteral("com"),
+        QStringLiteral("Use DEVICE for the port COMN (N from 1 to 255); may be given "
+                       "more than once, e.g. --com 1=/dev/ttyUSB0."),
+        QStringLiteral("N=DEVICE"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption(com);
+    addQtOptions(parser);
+
+    if (!parser.parse(arguments))
+        return failed(parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        CommandLine line;
+        line.finished = true;
+        line.output = parser.helpText().toStdString() + "\nSerial ports:\n" + indented(comPortRule()) +
+                      "\nQt's own options (-platform, -display, -style, ...) are passed on to Qt.\n";
+        return line;
+    }
+    if (parser.isSet(version)) {
+        CommandLine line;
+        line.finished = true;
+        line.output = versionText();
+        return line;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return failed("unexpected argument '" + parser.positionalArguments().constFirst().toStdString() +
+                      "'");
+
+    CommandLine line;
+    for (const QString& value : parser.values(com)) {
+        if (!parseMapping(value.toStdString(), line))
+            return failed(std::string(kComExample) + ", not '" + value.toStdString() + "'");
+    }
+    return line;
 }
 
 }  // namespace calvex

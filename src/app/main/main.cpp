@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QPointer>
 #include <cstdio>
 #include <memory>
@@ -18,21 +20,24 @@
 #include "stats/stats_windows.h"
 
 int main(int argc, char** argv) {
+    // --help and --version must work over SSH with no display: the parser runs under a plain
+    // QCoreApplication, and the QApplication, which needs a display, comes only after it.
+    calvex::CommandLine line;
+    {
+        QCoreApplication core(argc, argv);
+        line = calvex::parseCommandLine(QCoreApplication::arguments());
+    }
+    if (line.finished) {
+        std::fputs(line.output.c_str(), stdout);
+        std::fputs(line.errors.c_str(), stderr);
+        return line.exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(calvex::kProgramName);
-
-    std::vector<std::string> arguments;
-    for (const QString& a : QApplication::arguments().mid(1))
-        arguments.push_back(a.toStdString());
-    const calvex::CommandLine line = calvex::parseCommandLine(arguments);
-    if (line.help) {
-        std::fputs(calvex::commandLineHelp().c_str(), stdout);
-        return 0;
-    }
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "calvex: %s\n\n%s", line.error.c_str(), calvex::commandLineHelp().c_str());
-        return 2;
-    }
+    // Ties the windows to the installed desktop entry and icon, so docks and task bars show them.
+    QApplication::setDesktopFileName(QStringLiteral("org.calvex.Calvex"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.calvex.Calvex")));
 
     calvex::QtSerialLink port(line.devices);
     calvex::SystemClock clock;
