@@ -75,8 +75,15 @@ FilePtr createTempBeside(const std::filesystem::path& target, std::string& tempP
     return nullptr;
 }
 
-// One list file line: the first `cols` cells of the row, each followed by a TAB, then CR LF.
-void appendLine(std::string& out, std::string_view row, int cols) {
+void reportFailure(Session& session, const std::string& reason) {
+    session.dialogs.message("The list could not be saved to the file:\n" + session.DataFileName + "\n\n" +
+                                reason + "\n\nThe file on disk has not been changed.",
+                            kCriticalStop, reason);
+}
+
+}  // namespace
+
+void appendListFileLine(std::string& out, std::string_view row, int cols) {
     std::size_t end = row.size();
     int fields = 1;
     for (std::size_t tab = row.find('\t'); tab != std::string_view::npos; tab = row.find('\t', tab + 1)) {
@@ -90,14 +97,6 @@ void appendLine(std::string& out, std::string_view row, int cols) {
     out.append(static_cast<std::size_t>(cols - fields + 1), '\t');
     out.append("\r\n");
 }
-
-void reportFailure(Session& session, const std::string& reason) {
-    session.dialogs.message("The list could not be saved to the file:\n" + session.DataFileName + "\n\n" +
-                                reason + "\n\nThe file on disk has not been changed.",
-                            kCriticalStop, reason);
-}
-
-}  // namespace
 
 bool SaveGridToFile(Session& session, TableWindow& window) {
     SaveScope scope(session, window);
@@ -133,7 +132,7 @@ bool SaveGridToFile(Session& session, TableWindow& window) {
     bool ok = true;
     for (int i = 1; i < grid.rows() && ok; ++i) {
         window.setCaption(std::to_string(i) + "Records Completed");
-        appendLine(buffer, grid.rowText(i), grid.cols());
+        appendListFileLine(buffer, grid.rowText(i), grid.cols());
         if (buffer.size() >= (1 << 16) - 512 || i == grid.rows() - 1) {
             errno = 0;
             ok = std::fwrite(buffer.data(), 1, buffer.size(), file.get()) == buffer.size();

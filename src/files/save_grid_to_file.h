@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace calvex {
 
 struct Session;
@@ -14,5 +17,8 @@ class TableWindow;
 // as it was, and is shown to the user with the system's reason. FileChosen is false afterwards.
 // Returns whether the file was written.
 bool SaveGridToFile(Session& session, TableWindow& window);
+
+// One list file line of a grid row: its first `cols` cells, each followed by a TAB, then CR LF.
+void appendListFileLine(std::string& out, std::string_view row, int cols);
 
 }  // namespace calvex

@@ -54,4 +54,9 @@ inline ReadingValue measured(const InstrumentState& state, const ReadingValue& v
     return state.ReadingKnown ? value : ReadingValue();
 }
 
+// A reading field as the panel shows it: formatted "0.0", or the no-value mark while unknown.
+inline std::string displayedReading(const InstrumentState& state, const ReadingValue& value) {
+    return state.ReadingKnown ? value.format("0.0") : "----";
+}
+
 }  // namespace calvex

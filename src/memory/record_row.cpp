@@ -27,4 +27,20 @@ std::string decodeRecordRow(InstrumentState& state, std::string_view record, int
     return row;
 }
 
+bool decodeSetRows(InstrumentState& state, std::string_view records, int sampling, int start,
+                   const std::function<void(std::size_t number, std::string row)>& add) {
+    // Decoding the first record settles DualModel before any row is made, rather than trusting
+    // whichever frame was seen last.
+    const std::size_t count = records.size() / kRecordBytes;
+    if (count > 0)
+        decodeRecord(state, records.substr(0, kRecordBytes));
+    const bool dual = state.DualModel;
+    for (std::size_t r = 1; r <= count; ++r) {
+        const long long time = start + static_cast<long long>(r - 1) * sampling;
+        add(r, decodeRecordRow(state, records.substr((r - 1) * kRecordBytes, kRecordBytes),
+                               static_cast<int>(r), time, dual));
+    }
+    return dual;
+}
+
 }  // namespace calvex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,11 @@ std::string decodeRecordRow(InstrumentState& state, std::string_view record, int
 
 // Only the decoding, for a record whose row is not wanted yet.
 void decodeRecord(InstrumentState& state, std::string_view record);
+
+// The rows of a logging set's records (7 bytes each, `sampling` seconds apart, the first at
+// `start` seconds after midnight), handed to `add` one by one with their number from 1. The set's
+// first record says which instrument logged it (dual: six fields, else four); returns that.
+bool decodeSetRows(InstrumentState& state, std::string_view records, int sampling, int start,
+                   const std::function<void(std::size_t number, std::string row)>& add);
 
 }  // namespace calvex

@@ -79,26 +79,20 @@ void decodeLoggingSet(Session& session, int setNumber) {
     if (!session.lists)
         return;
 
-    // The set's own records say which instrument logged them: decoding the first one settles
-    // DualModel before the list is chosen, rather than trusting whichever frame was seen last.
+    // The set's own records say which instrument logged them, and so which list shows them.
     InstrumentState& state = session.state;
-    const std::size_t count = set->count();
-    const std::string_view records = set->records;
-    if (count > 0)
-        decodeRecord(state, records.substr(0, kRecordBytes));
-    const bool dual = state.DualModel;
-    TableWindow* list = session.lists->show(ListKind::Data, dual);
+    if (set->count() > 0)
+        decodeRecord(state, std::string_view(set->records).substr(0, kRecordBytes));
+    TableWindow* list = session.lists->show(ListKind::Data, state.DualModel);
     if (!list)
         return;
     const std::string caption = list->caption();
 
     session.dialogs.setBusy(true);
-    for (std::size_t r = 1; r <= count; ++r) {
-        const long long time = *start + static_cast<long long>(r - 1) * set->sampling;
-        list->grid().addItem(decodeRecordRow(state, records.substr((r - 1) * kRecordBytes, kRecordBytes),
-                                             static_cast<int>(r), time, dual));
+    decodeSetRows(state, set->records, set->sampling, *start, [list](std::size_t r, std::string row) {
+        list->grid().addItem(row);
         list->setCaption(std::to_string(r) + " Records Completed");
-    }
+    });
     list->setCaption(caption);
     session.dialogs.setBusy(false);
 }

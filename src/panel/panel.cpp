@@ -51,9 +51,8 @@ void placeRightAligned(QLabel* label, int right, int top) {
     label->move(right - label->width(), top);
 }
 
-// What a reading label shows: the reading as measured, or the no-value mark while it is unknown.
 QString shown(const InstrumentState& s, const ReadingValue& value) {
-    return QString::fromStdString(s.ReadingKnown ? value.format("0.0") : "----");
+    return QString::fromStdString(displayedReading(s, value));
 }
 
 // The main window's side of recording: its labels and toolbar button 1.

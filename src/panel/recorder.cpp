@@ -1,5 +1,6 @@
 #include "panel/recorder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -39,29 +40,77 @@ void Recorder::toggle() {
 
 void Recorder::start() {
     SaveAsDialog(m_session);
-    if (!m_session.FileChosen)
-        return;
-    // An existing file of that name is replaced.
-    std::FILE* file = std::fopen(m_session.DataFileName.c_str(), "wb");
+    if (m_session.FileChosen)
+        startFile(m_session.DataFileName);
+}
+
+bool Recorder::startFile(const std::string& path, bool append) {
+    m_session.DataFileName = path;
+    m_toStandardOutput = path == "-";
+    m_numberBase = 0;
+    m_wholeBytes = 0;
+    std::FILE* file = m_toStandardOutput ? stdout : std::fopen(path.c_str(), append ? "a+b" : "wb");
+    int error = errno;
+    if (file != nullptr && append && !m_toStandardOutput && !continueFile(file)) {
+        error = errno;
+        std::fclose(file);
+        file = nullptr;
+    }
     if (file == nullptr) {
-        const int error = errno;
         m_session.FileChosen = false;
-        m_session.dialogs.message("The file could not be opened for recording:\n" + m_session.DataFileName +
-                                      "\n\nRecording has not started.",
-                                  kCriticalStop, std::strerror(error));
-        return;
+        m_session.dialogs.message(
+            "The file could not be opened for recording:\n" + path + "\n\nRecording has not started.",
+            kCriticalStop, std::strerror(error));
+        return false;
     }
     m_file = file;
-    m_wholeBytes = 0;
+    m_lastStop = Stop::None;
     DualModelAtStart = m_session.state.DualModel;
     m_view.setFileNameText(fileTitle(m_session.DataFileName));
     m_view.setRecordingFace(true);
     m_session.state.RecordingOn = true;
     m_view.setRecText("Rec");
     m_view.setRecVisible(true);
+    return true;
+}
+
+// A file continued after a restart: its lines stay, a line torn by a crash or a full disk is cut
+// off, and the numbering follows its last whole line.
+bool Recorder::continueFile(std::FILE* file) {
+    std::string text;
+    char chunk[65536];
+    std::fseek(file, 0, SEEK_SET);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, got);
+    if (std::ferror(file))
+        return false;
+    const std::size_t end = text.rfind('\n');
+    m_wholeBytes = end == std::string::npos ? 0 : end + 1;
+    if (m_wholeBytes < text.size()) {
+        std::error_code cut;
+        std::filesystem::resize_file(m_session.DataFileName, m_wholeBytes, cut);
+        if (cut) {
+            errno = cut.value();
+            return false;
+        }
+    }
+    if (m_wholeBytes > 0) {
+        const std::size_t start = text.rfind('\n', m_wholeBytes - 2);
+        const std::string last = text.substr(start == std::string::npos ? 0 : start + 1);
+        const double number = leadingNumber(last);
+        const long lines =
+            static_cast<long>(std::count(text.begin(), text.begin() + static_cast<long>(m_wholeBytes), '\n'));
+        m_numberBase = number >= 1 ? std::lround(number) : lines;
+    }
+    return std::fseek(file, 0, SEEK_END) == 0;
+}
+
+long Recorder::nextLineNumber() const {
+    return m_numberBase + std::lround(m_session.RecordCount) + 1;
 }
 
 void Recorder::stopByUser() {
+    m_lastStop = Stop::ByUser;
     m_session.state.RecordingOn = false;
     m_view.setRecordingFace(false);
     m_view.setRecVisible(false);
@@ -82,14 +131,13 @@ void Recorder::stopAutomatically() {
 }
 
 void Recorder::closeFile() {
-    if (m_file != nullptr)
+    if (m_file != nullptr && !m_toStandardOutput)
         std::fclose(m_file);
     m_file = nullptr;
 }
 
 bool Recorder::writeLine(const std::string& sample) {
-    const long number = std::lround(m_session.RecordCount + 1);
-    const std::string line = std::to_string(number) + "\t" + sample + "\r\n";
+    const std::string line = std::to_string(nextLineNumber()) + "\t" + sample + "\r\n";
     errno = 0;
     const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
     if (!written || std::fflush(m_file) != 0) {
@@ -98,6 +146,7 @@ bool Recorder::writeLine(const std::string& sample) {
     }
     m_wholeBytes += line.size();
     m_session.RecordCount += 1;
+    m_view.lineWritten();
     return true;
 }
 
@@ -106,10 +155,11 @@ bool Recorder::writeLine(const std::string& sample) {
 // the user is told, so the file ends on its last whole line and the count below is exact.
 void Recorder::reportWriteFailure(int error) {
     const std::string path = m_session.DataFileName;
-    const long lines = std::lround(m_session.RecordCount);
+    const long lines = nextLineNumber() - 1;
     stopAutomatically();
+    m_lastStop = Stop::WriteFailed;
     std::error_code cut;
-    if (std::filesystem::is_regular_file(path, cut))
+    if (!m_toStandardOutput && std::filesystem::is_regular_file(path, cut))
         std::filesystem::resize_file(path, m_wholeBytes, cut);
     const std::string tail = cut ? "\nIts last line may be incomplete: " + cut.message() + "." : "";
     m_view.setRecVisible(false);
@@ -163,12 +213,14 @@ void Recorder::Timer2_Timer() {
     const std::string sample = sampleText();
 
     if (s.RecordingOn) {
-        if (m_session.RecordCount == kMaxLines || s.DualModel != DualModelAtStart) {
-            const std::string why = s.DualModel != DualModelAtStart
-                                        ? "the instrument's model changed"
-                                        : "the file holds the most lines a recording may hold";
-            const long lines = std::lround(m_session.RecordCount);
+        const bool full = m_maxLines != kNoLineLimit && m_session.RecordCount == m_maxLines;
+        if (full || s.DualModel != DualModelAtStart) {
+            const bool modelChanged = s.DualModel != DualModelAtStart;
+            const std::string why = modelChanged ? "the instrument's model changed"
+                                                 : "the file holds the most lines a recording may hold";
+            const long lines = nextLineNumber() - 1;
             stopAutomatically();
+            m_lastStop = modelChanged ? Stop::ModelChanged : Stop::LineLimit;
             m_session.dialogs.message(
                 "Recording stopped: " + why + ".\n" + fileHolds(m_session.DataFileName, lines),
                 kCriticalStop);

@@ -22,6 +22,8 @@ public:
     virtual void setCountText(const std::string& text) = 0;
     virtual void setRecText(const std::string& text) = 0;
     virtual void setRecVisible(bool visible) = 0;
+    // A line has been written and flushed; the sample it holds is still the present reading.
+    virtual void lineWritten() {}
 };
 
 // Recording to a file and the sampling clock (Timer2, every 960 ms). Each line is flushed to the
@@ -30,8 +32,13 @@ public:
 class Recorder {
 public:
     static constexpr float kMaxLines = 58300.0f;
+    static constexpr float kNoLineLimit = 0.0f;
 
-    Recorder(Session& session, RecordingView& view) : m_session(session), m_view(view) {}
+    enum class Stop { None, ByUser, ModelChanged, LineLimit, WriteFailed };
+
+    // `maxLines` is the recording's line limit; kNoLineLimit records until it is stopped.
+    Recorder(Session& session, RecordingView& view, float maxLines = kMaxLines)
+        : m_session(session), m_view(view), m_maxLines(maxLines) {}
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
@@ -39,6 +46,15 @@ public:
     // The "Save" command: stops a recording, or asks for a file and starts one.
     void toggle();
     void Timer2_Timer();
+
+    // Starts recording to `path` without asking ("-" is standard output). With `append` an existing
+    // file is continued: a torn last line is cut off and numbering goes on from its last line.
+    // False, after telling the user why, when the file cannot be opened.
+    bool startFile(const std::string& path, bool append = false);
+    // Why the last recording ended (None while one runs or before any).
+    Stop lastStop() const { return m_lastStop; }
+    // The number the next line gets.
+    long nextLineNumber() const;
 
     // The sample text of the present reading: time, the reading or readings, unit. A reading that
     // is not known (no frame, "No COM", polling stopped) is the no-value mark in each field.
@@ -52,10 +68,15 @@ private:
     bool writeLine(const std::string& sample);
     void reportWriteFailure(int error);
     std::string advanceSampleClock();
+    bool continueFile(std::FILE* file);
 
     Session& m_session;
     RecordingView& m_view;
+    float m_maxLines;
     std::FILE* m_file = nullptr;
+    bool m_toStandardOutput = false;
+    long m_numberBase = 0;  // lines the file held before this recording
+    Stop m_lastStop = Stop::None;
     std::uintmax_t m_wholeBytes = 0;  // the file's length up to the end of its last whole line
     bool DualModelAtStart = false;    // the model this recording writes lines of
     bool m_inTick = false;            // a message box shown inside a tick lets no other tick run
