@@ -104,6 +104,11 @@ void Port::Port2_Click() {
 }
 
 void Port::choose() {
+    // The box hands one Enter on to the line edit and back, and the window goes only later: the
+    // panel is shown once.
+    if (m_chosen)
+        return;
+    m_chosen = true;
     emit portChosen();
     close();
 }
