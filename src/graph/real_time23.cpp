@@ -8,8 +8,11 @@
 #include <QResizeEvent>
 
 #include "graph/graph_windows.h"
+#include "instrument/text_format.h"
 #include "platform/toolbar_images.h"
+#include "platform/toolbar_keys.h"
 #include "platform/twips.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
@@ -66,6 +69,8 @@ RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize
                 [this, key = QString(b.key)] { Toolbar1_ButtonClick(key); });
     }
 
+    giveToolbarShortcuts(*Toolbar1);
+
     Timer1.setObjectName("Timer1");
     Timer1.setInterval(150);
     connect(&Timer1, &QTimer::timeout, this, &RealTime23::Timer1_Timer);
@@ -86,10 +91,21 @@ void RealTime23::Form_Load() {
     if (m_session.panel != nullptr) {
         if (const QWidget* panel = m_session.panel->widget()) {
             const QRect frame = panel->frameGeometry();
-            move(frame.x() + frame.width(), 0);
+            placeWindow(*this, QPoint(frame.x() + frame.width(), 0));
         }
     }
     m_chart.Form_Load();
+    describeChart();
+}
+
+// The chart is painted, so a screen reader learns from this what it shows and on what scale. A new
+// range reopens the window, which describes it afresh.
+void RealTime23::describeChart() {
+    const std::string channels = m_chart.dualModelAtStart() ? "T1, T2 and T1-T2" : "T1";
+    const std::string unit = m_chart.unitAtStart().text();
+    setAccessibleDescription(QString::fromStdString(
+        "Real-time graph of " + channels + (unit.empty() ? "" : " in " + unit) + ", scale " +
+        plainNumber(m_session.GraphMin) + " to " + plainNumber(m_session.GraphMax)));
 }
 
 void RealTime23::Form_Resize() {

@@ -54,6 +54,7 @@ private:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
+    void describeChart();
     void printChart();
 
     Session& m_session;

@@ -26,7 +26,6 @@ QRect twipsRect(int left, int top, int width, int height) {
 QLabel* captionPanel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
     auto* panel = new QLabel(text, parent);
     panel->setObjectName(name);
-    panel->setAccessibleName(text);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
@@ -65,8 +64,9 @@ RealTimeRange::RealTimeRange(Session& session, GraphWindows& windows)
     TxtCounts = textBox(this, "TxtCounts", SSPanel2, twipsRect(1860, 375, 840, 375));
     CmdOK = new QPushButton("OK", this);
     CmdOK->setObjectName("CmdOK");
-    CmdOK->setAccessibleName("OK");
     CmdOK->setGeometry(twipsRect(2790, 60, 600, 690));
+    // Outside a dialog a button takes Enter only when told to.
+    CmdOK->setAutoDefault(true);
     connect(CmdOK, &QPushButton::clicked, this, &RealTimeRange::CmdOK_Click);
     setTabOrder(TxtMax, TxtMin);
     setTabOrder(TxtMin, TxtCounts);

@@ -14,6 +14,8 @@
 #include "lists/grid_view.h"
 #include "lists/list_plot.h"
 #include "platform/toolbar_images.h"
+#include "platform/toolbar_keys.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
@@ -28,7 +30,6 @@ ListWindow::ListWindow(Session& session, ListKind kind, bool dual, bool& printin
       m_takingRows(kind == ListKind::RealTime) {
     setObjectName(m_layout.name);
     setAttribute(Qt::WA_DeleteOnClose);
-    setAccessibleName(m_layout.caption);
     resize(twipsToPixels(m_layout.clientWidth), twipsToPixels(m_layout.clientHeight));
     buildToolbar();
     m_gridView = new GridView(m_grid, this);
@@ -48,7 +49,7 @@ ListWindow::~ListWindow() {
 void ListWindow::buildToolbar() {
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->setAccessibleName("Toolbar1");
+    Toolbar1->setAccessibleName("List commands");
     Toolbar1->setMovable(false);
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(16, 16));
@@ -61,6 +62,7 @@ void ListWindow::buildToolbar() {
         if (QWidget* face = Toolbar1->widgetForAction(action))
             face->setAccessibleName(button.toolTip);
     }
+    giveToolbarShortcuts(*Toolbar1);
     connect(Toolbar1, &QToolBar::actionTriggered, this,
             [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString().toStdString()); });
 }
@@ -73,7 +75,7 @@ void ListWindow::setCaption(const std::string& caption) {
 void ListWindow::Form_Load() {
     if (QWidget* panel = m_session.panel != nullptr ? m_session.panel->widget() : nullptr) {
         const QRect frame = panel->frameGeometry();
-        move(frame.left() + frame.width(), frame.top());
+        placeWindow(*this, QPoint(frame.left() + frame.width(), frame.top()));
     }
     const QFontMetrics metrics(font());
     for (int col = 0; col < static_cast<int>(m_layout.columns.size()); ++col) {

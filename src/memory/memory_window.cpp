@@ -10,15 +10,17 @@
 #include "instrument/text_format.h"
 #include "lists/grid_view.h"
 #include "platform/twips.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
 namespace {
 
-QLabel* captionPanel(QWidget* parent, const char* name, const QString& text, const QString& accessible) {
+// Screen readers read the panel's own text as its name; `meaning` says what a figure is.
+QLabel* captionPanel(QWidget* parent, const char* name, const QString& text, const QString& meaning) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(accessible);
+    label->setAccessibleDescription(meaning);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);
     return label;
@@ -45,23 +47,22 @@ void MemoryWindow::buildControls() {
     small.setPointSize(8);
     setFont(small);
 
-    SSPanel1 = captionPanel(this, "SSPanel1", "Memory Size", "Memory Size");
+    SSPanel1 = captionPanel(this, "SSPanel1", "Memory Size", QString());
     SSPanel1->setGeometry(twips(120), twips(30), twips(1095), twips(255));
     LblSize = captionPanel(this, "LblSize", "29.0 K", "Memory size");
     LblSize->setGeometry(twips(1320), twips(30), twips(1095), twips(255));
-    SSPanel2 = captionPanel(this, "SSPanel2", "Remained", "Remained");
+    SSPanel2 = captionPanel(this, "SSPanel2", "Remained", QString());
     SSPanel2->setGeometry(twips(120), twips(315), twips(1095), twips(255));
     LblRemain = captionPanel(this, "LblRemain", "", "Remaining memory");
     LblRemain->setGeometry(twips(1320), twips(315), twips(1095), twips(255));
 
     LblMessage = new QLabel(this);
     LblMessage->setObjectName("LblMessage");
-    LblMessage->setAccessibleName("Download progress");
+    LblMessage->setAccessibleDescription("Download progress");
     LblMessage->setGeometry(twips(120), twips(600), twips(2295), twips(255));
 
     CmdCompare = new QPushButton("Compare", this);
     CmdCompare->setObjectName("CmdCompare");
-    CmdCompare->setAccessibleName("Compare");
     CmdCompare->setGeometry(twips(1500), twips(870), twips(915), twips(300));
 
     GridSet = new GridView(m_gridSet, this);
@@ -79,7 +80,7 @@ void MemoryWindow::buildControls() {
 void MemoryWindow::Form_Load() {
     if (m_session.panel && m_session.panel->widget()) {
         const QRect panel = m_session.panel->widget()->frameGeometry();
-        move(panel.x() + panel.width(), panel.y());
+        placeWindow(*this, QPoint(panel.x() + panel.width(), panel.y()));
     }
     const char* const headers[] = {"Set", "Sampling", "Records"};
     const char* const samples[] = {" No.S ", " Sampling ", " Records "};

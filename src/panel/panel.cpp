@@ -11,7 +11,9 @@
 #include "panel/recorder.h"
 #include "panel/unit_pictures.h"
 #include "platform/toolbar_images.h"
+#include "platform/toolbar_keys.h"
 #include "platform/twips.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
@@ -28,10 +30,31 @@ constexpr ToolbarButton kButtons[] = {
     {"Memory", "Datalogger"},     {"Stop", "Stop Recording"}, {"Save1", "Save As"},
 };
 
-QLabel* makeLabel(QWidget* parent, const char* name, int pointSize, bool bold = true) {
+// The label's text is what a screen reader reads as its name, so none is set; `meaning` is read
+// after it.
+constexpr int kInformation = 64;
+
+constexpr const char* kHelpText =
+    "Commands of the panel's toolbar, and their keys:\n"
+    "Save As, start or stop recording: Ctrl+S\n"
+    "Open File: Ctrl+O\n"
+    "List Display: Ctrl+L\n"
+    "Graphic Display: Ctrl+G\n"
+    "Max/Min/AVG: Ctrl+M\n"
+    "PC Sampling: Ctrl+T\n"
+    "Datalogger (the instrument's memory): Ctrl+D\n"
+    "\n"
+    "In the lists: Save Ctrl+S, Print Ctrl+P, Plot Ctrl+G.\n"
+    "In the graph and the plot: Limit Ctrl+R, Print Ctrl+P.\n"
+    "In every window: Open File Ctrl+O, this help F1, close the program Ctrl+Q.\n"
+    "In the range windows Enter moves to the next box and, in the last one, is OK.";
+
+QLabel* makeLabel(QWidget* parent, const char* name, int pointSize, bool bold = true,
+                  const char* meaning = nullptr) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    label->setAccessibleName(name);
+    if (meaning != nullptr)
+        label->setAccessibleDescription(meaning);
     QFont font = label->font();
     font.setPointSize(pointSize);
     font.setBold(bold);
@@ -124,7 +147,7 @@ Panel::~Panel() {
 }
 
 void Panel::buildControls() {
-    LblName = makeLabel(this, "LblName", 12);
+    LblName = makeLabel(this, "LblName", 12, true, "Instrument model");
     LblName->setGeometry(twips(120), twips(480), twips(4935), twips(375));
     LblName->setAutoFillBackground(true);
     QPalette namePalette = LblName->palette();
@@ -151,14 +174,14 @@ void Panel::buildControls() {
     UnitT2->move(twips(3600), twips(1080));
     UnitT1T2->move(twips(2040), twips(2280));
 
-    LblT1 = makeLabel(this, "LblT1", 36);
-    LblT2 = makeLabel(this, "LblT2", 36);
-    LblT1T2 = makeLabel(this, "LblT1T2", 48);
+    LblT1 = makeLabel(this, "LblT1", 36, true, "Channel T1");
+    LblT2 = makeLabel(this, "LblT2", 36, true, "Channel T2");
+    LblT1T2 = makeLabel(this, "LblT1T2", 48, true, "Difference T1-T2");
     setColor(LblT1T2, QColor(255, 0, 0));
     LblT1->move(twips(240), twips(1440));
     LblT1T2->move(twips(2445), twips(2760));
 
-    LblType = makeLabel(this, "LblType", 18);
+    LblType = makeLabel(this, "LblType", 18, true, "Thermocouple type");
     LblType->move(twips(495), twips(3240));
     TypeMark = makeLabel(this, "TypeMark", 12);
     TypeMark->setText("TYPE");
@@ -176,17 +199,17 @@ void Panel::buildControls() {
         (*image)->hide();
     }
 
-    LblCOM = makeLabel(this, "LblCOM", 24);
+    LblCOM = makeLabel(this, "LblCOM", 24, true, "Serial port");
     setColor(LblCOM, QColor(255, 0, 0));
 
-    LblFileName = makeLabel(this, "LblFileName", 8, false);
+    LblFileName = makeLabel(this, "LblFileName", 8, false, "Recording file");
     LblFileName->move(twips(120), twips(3900));
     LblRec = makeLabel(this, "LblRec", 8);
     LblRec->setText("Rec");
     setColor(LblRec, QColor(255, 0, 0));
     LblRec->move(twips(120), twips(4200));
     LblRec->hide();
-    LblCount = makeLabel(this, "LblCount", 8, false);
+    LblCount = makeLabel(this, "LblCount", 8, false, "Recorded lines");
     LblCount->move(twips(600), twips(4200));
 
     for (QLabel* label : {UnitT1, UnitT2, UnitT1T2}) {
@@ -199,7 +222,7 @@ void Panel::buildControls() {
 void Panel::buildToolbar() {
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->setAccessibleName("Toolbar1");
+    Toolbar1->setAccessibleName("Panel commands");
     Toolbar1->setIconSize(QSize(20, 20));
     Toolbar1->setGeometry(0, 0, width(), twips(420));
     for (const ToolbarButton& b : kButtons) {
@@ -213,6 +236,26 @@ void Panel::buildToolbar() {
         connect(action, &QAction::triggered, this,
                 [this, action] { Toolbar1_ButtonClick(action->data().toString()); });
     }
+    giveToolbarShortcuts(*Toolbar1);
+    // Opening a file, help and quitting are the program's, not one window's: their keys work in
+    // every window that has no use of its own for them.
+    toolbarButton("Open")->setShortcutContext(Qt::ApplicationShortcut);
+    auto* help = new QAction("Help", this);
+    help->setObjectName("Help");
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::ApplicationShortcut);
+    connect(help, &QAction::triggered, this, &Panel::showHelp);
+    addAction(help);
+    auto* quit = new QAction("Quit", this);
+    quit->setObjectName("Quit");
+    quit->setShortcut(Qt::CTRL | Qt::Key_Q);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+}
+
+void Panel::showHelp() {
+    m_session.dialogs.message(kHelpText, kInformation, {}, "Calvex Help");
 }
 
 QAction* Panel::toolbarButton(const QString& key) const {
@@ -223,7 +266,7 @@ QAction* Panel::toolbarButton(const QString& key) const {
 }
 
 bool Panel::Form_Load() {
-    move(0, 0);
+    placeWindow(*this, QPoint(0, 0));
     InstrumentState& s = m_session.state;
     listenToPort();
     if (!Poller::openChosenPort(s, m_session.COM)) {
@@ -355,6 +398,16 @@ void Panel::showSingleLayout() {
 }
 
 void Panel::closeEvent(QCloseEvent* event) {
+    if (m_session.state.RecordingOn) {
+        // Every sampled line is already in the file; the question only keeps a recording from
+        // ending by a slip of the hand.
+        if (!m_session.dialogs.question("A recording is running. Stop it and close the program?")) {
+            event->ignore();
+            return;
+        }
+        if (m_session.state.RecordingOn)
+            m_recorder->toggle();
+    }
     Timer1.stop();
     Timer2.stop();
     m_session.COM.setActivityHandler(nullptr);

@@ -56,6 +56,7 @@ protected:
 private:
     void buildControls();
     void buildToolbar();
+    void showHelp();
     void showDualLayout();
     void showSingleLayout();
     void armWaitTimer();

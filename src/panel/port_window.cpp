@@ -1,8 +1,10 @@
 #include "panel/port_window.h"
 
+#include <QLineEdit>
 #include <optional>
 
 #include "platform/twips.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
@@ -41,10 +43,12 @@ Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(sessi
 
     CmdOK = new QPushButton("OK", this);
     CmdOK->setObjectName("CmdOK");
-    CmdOK->setAccessibleName("OK");
     CmdOK->setGeometry(twips(1320), twips(120), twips(615), twips(375));
     CmdOK->setDefault(true);
     connect(CmdOK, &QPushButton::clicked, this, &Port::CmdOK_Click);
+    // A default button answers Enter only in a dialog, and the editable box takes Enter for itself:
+    // Enter in the box is OK, as the user typing a port expects.
+    connect(TxtCOM->lineEdit(), &QLineEdit::returnPressed, CmdOK, &QPushButton::click);
 
     // Two buttons below the visible client area, reached only by their keys.
     Port1 = new QPushButton("COM1", this);
@@ -73,7 +77,7 @@ void Port::showDevice() {
 }
 
 void Port::Form_Load() {
-    move(twips(3700), twips(2700));
+    placeWindow(*this, QPoint(twips(3700), twips(2700)));
     for (int n = 1; n <= 8; ++n)
         TxtCOM->addItem("COM" + QString::number(n));
     TxtCOM->setCurrentIndex(0);
@@ -100,6 +104,11 @@ void Port::Port2_Click() {
 }
 
 void Port::choose() {
+    // The box hands one Enter on to the line edit and back, and the window goes only later: the
+    // panel is shown once.
+    if (m_chosen)
+        return;
+    m_chosen = true;
     emit portChosen();
     close();
 }

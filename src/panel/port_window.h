@@ -36,6 +36,7 @@ private:
     void showDevice();
 
     Session& m_session;
+    bool m_chosen = false;
 };
 
 // The port a text of the combo box names: "Auto" (port 1, scanning) or "COM1".."COM8", compared

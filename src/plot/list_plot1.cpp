@@ -6,7 +6,10 @@
 #include <QResizeEvent>
 #include <QToolBar>
 
+#include "instrument/text_format.h"
 #include "platform/toolbar_images.h"
+#include "platform/toolbar_keys.h"
+#include "platform/window_placement.h"
 #include "plot/coalescing_canvas.h"
 #include "plot/pen_grouping_canvas.h"
 #include "plot/plot_chart.h"
@@ -31,7 +34,6 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
     setObjectName("ListPlot1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Plot Data/File ");
-    setAccessibleName("Plot Data/File");
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
@@ -52,6 +54,7 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
         const std::string keyText = key;
         connect(action, &QAction::triggered, this, [this, keyText] { Toolbar1_ButtonClick(keyText); });
     }
+    giveToolbarShortcuts(*Toolbar1);
     Toolbar1->setGeometry(0, 0, kDesignWidth, kToolbarHeight);
     resize(kDesignWidth, kDesignHeight);
 }
@@ -59,7 +62,7 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
 void ListPlot1::Form_Load() {
     QWidget* panel = m_session.panel ? m_session.panel->widget() : nullptr;
     if (panel != nullptr)
-        move(panel->x() + panel->frameGeometry().width(), y());
+        placeWindow(*this, QPoint(panel->x() + panel->frameGeometry().width(), y()));
     m_session.GridColor = 7;
 }
 
@@ -100,8 +103,19 @@ void ListPlot1::redraw() {
     // The progress shown last may have been skipped: the caption ends as the drawing left it.
     setWindowTitle(QString::fromStdString(m_caption));
     m_drawFailed = !drawn;
+    describeChart(source.dual);
     if (m_drawFailed && isVisible())
         hide();
+}
+
+// The chart is painted, so a screen reader learns from this what it shows and on what scale.
+void ListPlot1::describeChart(bool dual) {
+    const std::string unit = m_session.PlotUnit;
+    setAccessibleDescription(QString::fromStdString(
+        std::string("Plot of ") + (dual ? "T1 and T2" : "T1") + (unit.empty() ? "" : " in " + unit) +
+        ", scale " + plainNumber(m_session.PlotTempMin) + " to " + plainNumber(m_session.PlotTempMax) +
+        ", records " + plainNumber(m_session.PlotFirstRecord) + " to " +
+        plainNumber(m_session.PlotLastRecord)));
 }
 
 void ListPlot1::showProgress(const std::string& caption) {

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "instrument/text_format.h"
+#include "platform/window_placement.h"
 #include "plot/plot_range_check.h"
 
 namespace calvex {
@@ -104,6 +105,8 @@ PlotRange::PlotRange(Session& session)
     CmdOK->setObjectName("CmdOK");
     CmdOK->setFont(times);
     CmdOK->setGeometry(twips(4440, 840, 615, 495));
+    // Outside a dialog a button takes Enter only when told to.
+    CmdOK->setAutoDefault(true);
     connect(CmdOK, &QPushButton::clicked, this, &PlotRange::CmdOK_Click);
 
     QWidget::setTabOrder(TxtT1, TxtT2);
@@ -115,7 +118,7 @@ PlotRange::PlotRange(Session& session)
 }
 
 void PlotRange::Form_Load() {
-    move(0, 0);
+    placeWindow(*this, QPoint(0, 0));
     TxtT1->setText(numberText(m_session.PlotTempMin));
     TxtT2->setText(numberText(m_session.PlotTempMax));
     TxtR1->setText(numberText(m_session.PlotFirstRecord));

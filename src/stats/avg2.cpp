@@ -55,7 +55,6 @@ AVG2::AVG2(Session& session, StatsApi& windows) : AvgWindow(session, 3, "AVG2"),
 
 AVG2::Group AVG2::buildGroup(const QString& title, int top, const char* const names[5]) {
     auto* frame = new QGroupBox(title, this);
-    frame->setAccessibleName(title);
     frame->setGeometry(twipsRect(120, top, 3375, 1335));
     captionPanel(frame, "Maximum", twipsRect(120, 240, 975, 285));
     captionPanel(frame, "Average", twipsRect(1200, 240, 975, 285));

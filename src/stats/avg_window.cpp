@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "instrument/text_format.h"
+#include "platform/window_placement.h"
 
 namespace calvex {
 
@@ -22,7 +23,7 @@ AvgWindow::AvgWindow(Session& session, std::size_t channels, const char* name)
 
     CmdStartStop = new QPushButton("Stop", this);
     CmdStartStop->setObjectName("CmdStartStop");
-    CmdStartStop->setAccessibleName("Start or stop the statistics");
+    CmdStartStop->setAccessibleDescription("Starts or stops the statistics");
     connect(CmdStartStop, &QPushButton::clicked, this, &AvgWindow::CmdStartStop_Click);
 
     Timer1.setObjectName("Timer1");
@@ -39,7 +40,7 @@ void AvgWindow::Form_Load() {
     if (m_session.panel != nullptr) {
         if (const QWidget* panel = m_session.panel->widget()) {
             const QRect frame = panel->frameGeometry();
-            move(frame.x() + frame.width(), frame.y());
+            placeWindow(*this, QPoint(frame.x() + frame.width(), frame.y()));
         }
     }
     setLabelText(LblStartTime, now());

@@ -8,11 +8,12 @@ namespace calvex {
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& accessibleName, const QRect& geometry) {
+// A screen reader reads a label's own text as its name; what the figure means goes in the description.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& meaning, const QRect& geometry) {
     auto* label = new QLabel(parent);
     if (name != nullptr)
         label->setObjectName(name);
-    label->setAccessibleName(accessibleName);
+    label->setAccessibleDescription(meaning);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
     return label;
@@ -33,15 +34,15 @@ QRect twipsRect(int left, int top, int width, int height) {
 }
 
 QLabel* captionPanel(QWidget* parent, const QString& text, const QRect& geometry) {
-    QLabel* label = makeLabel(parent, nullptr, text, geometry);
+    QLabel* label = makeLabel(parent, nullptr, QString(), geometry);
     label->setText(text);
     label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     label->setLineWidth(2);
     return label;
 }
 
-QLabel* valueLabel(QWidget* parent, const char* name, const QString& accessibleName, const QRect& geometry) {
-    QLabel* label = makeLabel(parent, name, accessibleName, geometry);
+QLabel* valueLabel(QWidget* parent, const char* name, const QString& meaning, const QRect& geometry) {
+    QLabel* label = makeLabel(parent, name, meaning, geometry);
     setGround(label, QColor(255, 255, 0));
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     QFont font = label->font();
@@ -51,17 +52,16 @@ QLabel* valueLabel(QWidget* parent, const char* name, const QString& accessibleN
     return label;
 }
 
-QLabel* extremeTimeLabel(QWidget* parent, const char* name, const QString& accessibleName,
-                         const QRect& geometry) {
-    QLabel* label = makeLabel(parent, name, accessibleName, geometry);
+QLabel* extremeTimeLabel(QWidget* parent, const char* name, const QString& meaning, const QRect& geometry) {
+    QLabel* label = makeLabel(parent, name, meaning, geometry);
     QFont font = label->font();
     font.setPointSize(7);
     label->setFont(font);
     return label;
 }
 
-QLabel* clockLabel(QWidget* parent, const char* name, const QString& accessibleName, const QRect& geometry) {
-    QLabel* label = makeLabel(parent, name, accessibleName, geometry);
+QLabel* clockLabel(QWidget* parent, const char* name, const QString& meaning, const QRect& geometry) {
+    QLabel* label = makeLabel(parent, name, meaning, geometry);
     setGround(label, Qt::white);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return label;

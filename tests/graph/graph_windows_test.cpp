@@ -55,6 +55,23 @@ TEST_F(GraphWindowsTest, OpeningSetsTheRunAndShowsTheGraph) {
     EXPECT_EQ(graph->image().size(), graph->size());
 }
 
+TEST_F(GraphWindowsTest, TheChartTellsScreenReadersWhatItShowsAndItsScale) {
+    state.DualModel = true;
+    windows.openGraph();
+    ASSERT_NE(windows.graph(), nullptr);
+    EXPECT_EQ(windows.graph()->accessibleDescription(),
+              "Real-time graph of T1, T2 and T1-T2 in C, scale -200 to 1760");
+    // A new range reopens the graph.
+    session.GraphMax = 100;
+    session.GraphMin = 0;
+    windows.close();
+    state.DualModel = false;
+    windows.showGraph();
+    ASSERT_NE(windows.graph(), nullptr);
+    EXPECT_EQ(windows.graph()->accessibleDescription(),
+              "Real-time graph of T1, T2 and T1-T2 in C, scale 0 to 100");
+}
+
 TEST_F(GraphWindowsTest, LimitsByUnitAndOtherTextsKeepThePreviousOnes) {
     struct Case {
         ReadingValue unit;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -284,6 +285,35 @@ TEST_F(ListWindowTest, PlotOfATableWithoutDataRowsDoesNothing) {
     window->Toolbar1_ButtonClick("Plot");
     EXPECT_TRUE(plot.events.empty());
     EXPECT_EQ(t.session.PlotUnit, "F");
+}
+
+TEST_F(ListWindowTest, ToolbarCommandsHaveTheirKeys) {
+    struct Case {
+        ListKind kind;
+        const char* keys;
+        std::function<bool(test::TestSession&)> ran;
+    };
+    const Case cases[] = {
+        {ListKind::Data, "Ctrl+S", [](test::TestSession& s) { return s.dialogs.saveDialogs == 1; }},
+        {ListKind::RealTime, "Ctrl+S", [](test::TestSession& s) { return s.dialogs.saveDialogs == 1; }},
+        {ListKind::File, "Ctrl+P", [](test::TestSession& s) { return s.printer.documents == 1; }},
+        {ListKind::Data, "Ctrl+P", [](test::TestSession& s) { return s.printer.documents == 1; }},
+    };
+    for (const Case& c : cases) {
+        t.dialogs.saveDialogs = 0;
+        t.printer.documents = 0;
+        ListWindow* window = showList(c.kind, false);
+        window->grid().addItem("1\t14:05:32\t23.4\tC");
+        QAction* action = nullptr;
+        for (QAction* a : window->findChild<QToolBar*>("Toolbar1")->actions())
+            if (a->shortcut() == QKeySequence(c.keys))
+                action = a;
+        ASSERT_NE(action, nullptr) << c.keys;
+        action->trigger();
+        EXPECT_TRUE(c.ran(t)) << c.keys;
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(ListWindowTest, PrintSendsTheRowsToThePrinterAndTheCaptionComesBack) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -36,7 +37,9 @@ TEST(MemoryWindow, ControlsAtTheirDesignPlaces) {
         auto* label = w->findChild<QLabel*>(l.name);
         ASSERT_NE(label, nullptr) << l.name;
         EXPECT_EQ(label->text().toStdString(), l.text) << l.name;
-        EXPECT_FALSE(label->accessibleName().isEmpty()) << l.name;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(face, nullptr) << l.name;
+        EXPECT_EQ(face->text(QAccessible::Name).toStdString(), l.text) << l.name;
     }
     auto* compare = w->findChild<QPushButton*>("CmdCompare");
     ASSERT_NE(compare, nullptr);

@@ -1,7 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QToolTip>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 #include "panel/panel.h"
 #include "panel/port_window.h"
@@ -217,6 +228,167 @@ TEST(Panel, AnUnknownReadingShowsAndSamplesAsNoValue) {
     EXPECT_EQ(rig.text("LblT1"), "25.1");
     rig.panel.setPolling(false);  // the memory download takes the port
     EXPECT_EQ(rig.text("LblT1"), "----");
+}
+
+QString spokenName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Name) : QString("(no interface)");
+}
+
+// The action a key runs in a window, as Qt's shortcut map would find it there.
+QAction* actionFor(const QWidget& window, const QKeySequence& keys) {
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->shortcut() == keys && action->isEnabled() && action->isVisible())
+            return action;
+    return nullptr;
+}
+
+TEST(Panel, ScreenReadersReadTheReading) {
+    PanelRig rig;
+    ASSERT_TRUE(rig.panel.Form_Load());
+    rig.deliver(kDualFrame);
+    const std::pair<const char*, const char*> labels[] = {
+        {"LblName", "Dual DATALOGGER THERMOMETER"},
+        {"LblT1", "25.1"},
+        {"LblT2", "23.4"},
+        {"LblT1T2", "1.7"},
+        {"LblCOM", "COM1"},
+        {"LblType", "K"},
+    };
+    for (const auto& [name, text] : labels) {
+        auto* label = rig.panel.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(spokenName(label), text) << name;
+        EXPECT_EQ(label->objectName(), name);
+    }
+    rig.deliver(kSingleFrame);
+    EXPECT_EQ(spokenName(rig.panel.LblT1), "OL");
+}
+
+TEST(Panel, EveryCommandHasItsKey) {
+    struct Case {
+        QKeySequence keys;
+        std::function<bool(PanelRig&)> ran;
+    };
+    const Case cases[] = {
+        {QKeySequence("Ctrl+S"), [](PanelRig& r) { return r.t.dialogs.saveDialogs == 1; }},
+        {QKeySequence("Ctrl+O"), [](PanelRig& r) { return r.t.dialogs.openDialogs == 1; }},
+        {QKeySequence("Ctrl+L"),
+         [](PanelRig& r) { return r.apis.calls == std::vector<std::string>{"list2"}; }},
+        {QKeySequence("Ctrl+G"),
+         [](PanelRig& r) { return r.apis.calls == std::vector<std::string>{"graph"}; }},
+        {QKeySequence("Ctrl+M"), [](PanelRig& r) { return r.apis.calls == std::vector<std::string>{"avg"}; }},
+        {QKeySequence("Ctrl+T"), [](PanelRig& r) { return r.t.dialogs.inputs.size() == 1; }},
+        {QKeySequence("Ctrl+D"),
+         [](PanelRig& r) { return r.apis.calls == std::vector<std::string>{"memory"}; }},
+        {QKeySequence("F1"),
+         [](PanelRig& r) {
+             return r.t.dialogs.messages.size() == 1 && r.t.dialogs.messages[0].title == "Calvex Help";
+         }},
+    };
+    for (const Case& c : cases) {
+        PanelRig rig;
+        ASSERT_TRUE(rig.panel.Form_Load());
+        rig.deliver(kDualFrame);
+        QAction* action = actionFor(rig.panel, c.keys);
+        ASSERT_NE(action, nullptr) << c.keys.toString().toStdString();
+        action->trigger();
+        EXPECT_TRUE(c.ran(rig)) << c.keys.toString().toStdString();
+    }
+}
+
+TEST(Panel, HelpNamesEveryKeyAndTheTipsShowThem) {
+    PanelRig rig;
+    actionFor(rig.panel, QKeySequence("F1"))->trigger();
+    ASSERT_EQ(rig.t.dialogs.messages.size(), 1u);
+    const std::string help = rig.t.dialogs.messages[0].text;
+    std::set<QString> keys;
+    for (QAction* action : rig.panel.Toolbar1->actions() + rig.panel.actions()) {
+        if (!action->isVisible())
+            continue;
+        ASSERT_FALSE(action->shortcut().isEmpty()) << action->objectName().toStdString();
+        EXPECT_NE(help.find(action->shortcut().toString().toStdString()), std::string::npos)
+            << action->objectName().toStdString();
+        EXPECT_TRUE(keys.insert(action->shortcut().toString()).second) << "used twice";
+    }
+
+    rig.panel.show();
+    QAction* save = rig.panel.toolbarButton("Save");
+    QWidget* button = rig.panel.Toolbar1->widgetForAction(save);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(button, &hover);
+    EXPECT_EQ(QToolTip::text(), "Save As (Ctrl+S)");
+    EXPECT_EQ(save->toolTip(), "Save As");
+    QToolTip::hideText();
+}
+
+struct RecordingPanelRig : PanelRig {
+    RecordingPanelRig() {
+        path = std::filesystem::temp_directory_path() /
+               ("calvex-panel-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+        panel.setAttribute(Qt::WA_DeleteOnClose, false);
+        QObject::connect(&panel, &Panel::closed, [this] { ++closedCount; });
+    }
+    ~RecordingPanelRig() { std::filesystem::remove(path); }
+    std::string file() const {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    std::filesystem::path path;
+    int closedCount = 0;
+};
+
+TEST(Panel, ClosingWhileRecordingAsksFirstAndKeepsEveryLine) {
+    for (const bool yes : {false, true}) {
+        RecordingPanelRig rig;
+        ASSERT_TRUE(rig.panel.Form_Load());
+        rig.deliver(kDualFrame);
+        rig.t.dialogs.saveAnswers.push_back(rig.path.string());
+        rig.panel.Toolbar1_ButtonClick("Save");
+        ASSERT_TRUE(rig.t.session.state.RecordingOn);
+        rig.panel.Timer2_Timer();
+        const std::string written = rig.file();
+        ASSERT_FALSE(written.empty());
+
+        rig.t.dialogs.questionAnswers.push_back(yes);
+        actionFor(rig.panel, QKeySequence("Ctrl+Q"))->trigger();
+        ASSERT_EQ(rig.t.dialogs.questions.size(), 1u) << yes;
+        EXPECT_EQ(rig.t.dialogs.questions[0].text, "A recording is running. Stop it and close the program?");
+        EXPECT_EQ(rig.closedCount, yes ? 1 : 0);
+        EXPECT_EQ(rig.t.session.state.RecordingOn, !yes);
+        EXPECT_EQ(rig.file(), written) << yes;
+        if (!yes) {
+            rig.panel.Timer2_Timer();
+            rig.panel.Timer2_Timer();
+            rig.panel.Timer2_Timer();
+            EXPECT_GT(rig.file().size(), written.size());
+        }
+    }
+    RecordingPanelRig idle;
+    ASSERT_TRUE(idle.panel.Form_Load());
+    idle.panel.close();
+    EXPECT_TRUE(idle.t.dialogs.questions.empty());
+    EXPECT_EQ(idle.closedCount, 1);
+}
+
+TEST(Port, EnterInTheBoxChoosesThePort) {
+    const std::pair<const char*, int> cases[] = {{"COM5", 5}, {"COM1", 1}, {"COM8", 8}};
+    for (const bool toLineEdit : {false, true})
+        for (const auto& [text, comPort] : cases) {
+            test::TestSession t;
+            auto* port = new Port(t.session);
+            int chosen = 0;
+            QObject::connect(port, &Port::portChosen, [&] { ++chosen; });
+            port->TxtCOM->setEditText(text);
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+            QApplication::sendEvent(
+                toLineEdit ? static_cast<QWidget*>(port->TxtCOM->lineEdit()) : port->TxtCOM, &enter);
+            EXPECT_EQ(chosen, 1) << text;
+            EXPECT_EQ(t.session.state.ComPort, comPort) << text;
+        }
 }
 
 TEST(Port, ChoosesThePortFromTheBox) {

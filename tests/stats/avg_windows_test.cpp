@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QPalette>
@@ -104,6 +105,28 @@ TEST_F(AvgWindowsTest, FirstTickShowsTheReadingAsMaximumMinimumAndAverage) {
     EXPECT_EQ(text("LblMaxTime"), "14:05:31");
     EXPECT_EQ(text("LblMinTime"), "14:05:31");
     EXPECT_EQ(text("LblCurrentTime"), "14:05:31");
+}
+
+TEST_F(AvgWindowsTest, ScreenReadersReadTheFigures) {
+    readC(21.3);
+    windows.openAvg();
+    tick();
+    const std::pair<const char*, const char*> labels[] = {
+        {"LblMax", "21.3"},
+        {"LblMin", "21.3"},
+        {"LblAVG", "21.3"},
+        {"LblUnit", "C"},
+        {"LblType", "K"},
+        {"LblMaxTime", "14:05:31"},
+        {"LblCurrentTime", "14:05:31"},
+    };
+    for (const auto& [name, shown] : labels) {
+        auto* label = windows.window(false)->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(face, nullptr) << name;
+        EXPECT_EQ(face->text(QAccessible::Name), shown) << name;
+    }
 }
 
 TEST_F(AvgWindowsTest, FiguresFollowTheReadings) {
