@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+
+namespace calvex {
+
+// Message boxes as lines on standard error, for programs with no display. Questions and input
+// boxes have no one to answer them: they answer No and cancel.
+class StderrDialogs : public Dialogs {
+public:
+    explicit StderrDialogs(std::string program, std::FILE* out = stderr)
+        : m_program(std::move(program)), m_out(out) {}
+
+    void message(const std::string& text, int style, const std::string& details,
+                 const std::string& title) override;
+    bool question(const std::string& text, const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::string openFile() override { return {}; }
+    std::string saveFile() override { return {}; }
+    void setBusy(bool) override {}
+
+    // The text of the last message, to tell outcomes apart.
+    const std::string& lastMessage() const { return m_last; }
+
+private:
+    std::string m_program;
+    std::FILE* m_out;
+    std::string m_last;
+};
+
+// No printer: every print fails and says so.
+class NoPrinter : public Printer {
+public:
+    bool printLine(const std::string&) override { return false; }
+    bool endDocument() override { return false; }
+    void abortDocument() override {}
+    bool printImage(const QImage&) override { return false; }
+    std::string lastError() const override { return "This program does not print."; }
+};
+
+}  // namespace calvex

@@ -1,0 +1,164 @@
+// calvex-record: the live reading recorded to a data file, or the instrument's memory read, with
+// no display (Qt Core and SerialPort only).
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "platform/qt_serial_link.h"
+#include "platform/system_clock.h"
+#include "record/headless_services.h"
+#include "record/memory_run.h"
+#include "record/record_options.h"
+#include "record/record_run.h"
+
+#ifndef CALVEX_VERSION
+#define CALVEX_VERSION "unknown"
+#endif
+
+namespace {
+
+// SIGINT and SIGTERM arrive as readable data on a descriptor the event loop watches, so no
+// handler runs in the middle of a write.
+int signalDescriptor() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
+        return -1;
+    return ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+int readSignal(int fd) {
+    signalfd_siginfo info{};
+    return ::read(fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)
+               ? static_cast<int>(info.ssi_signo)
+               : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const calvex::RecordOptions options = calvex::parseRecordOptions(arguments);
+    if (options.help) {
+        std::fputs(calvex::recordHelp().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("calvex-record %s\n", CALVEX_VERSION);
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "calvex-record: %s (try calvex-record --help)\n", options.error.c_str());
+        return 2;
+    }
+
+    // Before any thread starts, so that every thread leaves the signals to the descriptor.
+    const int signalFd = signalDescriptor();
+    if (signalFd < 0) {
+        std::perror("calvex-record: signalFd");
+        return 1;
+    }
+    QCoreApplication app(argc, argv);
+    // A closed pipe reader (calvex-record ... | head) is a write failure, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    calvex::QtSerialLink port(options.deviceMap());
+    calvex::SystemClock clock;
+    calvex::StderrDialogs dialogs("calvex-record");
+    calvex::NoPrinter printer;
+    calvex::Session session(port, clock, dialogs, printer);
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+
+    if (options.memory) {
+        QTimer wake;
+        wake.setSingleShot(true);
+        calvex::MemoryRun run(session, options, stdout, [&wake](int ms) {
+            if (ms < 0) {
+                wake.stop();
+            } else {
+                wake.start(ms);
+            }
+        });
+        QObject::connect(&wake, &QTimer::timeout, [&] {
+            run.advance();
+            if (run.finished())
+                QCoreApplication::exit(run.exitStatus());
+        });
+        QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+            const int signal = readSignal(signalFd);
+            std::fprintf(stderr, "calvex-record: the memory download was interrupted\n");
+            QCoreApplication::exit(signal == SIGINT ? 130 : 1);
+        });
+        port.setActivityHandler([&] {
+            run.advance();
+            if (run.finished())
+                QCoreApplication::exit(run.exitStatus());
+        });
+        if (!run.start() || run.finished())
+            return run.exitStatus();
+        return QCoreApplication::exec();
+    }
+
+    const bool progress = !options.quiet && ::isatty(STDERR_FILENO) != 0;
+    calvex::RecordRun run(session, options, progress ? stderr : nullptr);
+    const auto end = [&] {
+        std::fputs(run.summary().c_str(), stderr);
+        QCoreApplication::exit(run.exitStatus());
+    };
+    if (!run.start())
+        return run.exitStatus();
+
+    QTimer poll;     // the panel's Timer1
+    QTimer sample;   // the panel's Timer2
+    QTimer waitEnd;  // the poller's 2-second wait ends on time between two polls
+    waitEnd.setSingleShot(true);
+    const auto armWaitEnd = [&] {
+        const std::int64_t left = run.msUntilPollDeadline();
+        if (left < 0) {
+            waitEnd.stop();
+        } else {
+            waitEnd.start(static_cast<int>(left) + 1);
+        }
+    };
+    const auto after = [&] {
+        if (run.finished()) {
+            poll.stop();
+            sample.stop();
+            waitEnd.stop();
+            end();
+            return;
+        }
+        armWaitEnd();
+    };
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        run.pollTick();
+        after();
+    });
+    QObject::connect(&sample, &QTimer::timeout, [&] {
+        run.sampleTick();
+        after();
+    });
+    QObject::connect(&waitEnd, &QTimer::timeout, [&] {
+        run.wake();
+        after();
+    });
+    port.setActivityHandler([&] {
+        run.wake();
+        after();
+    });
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        if (const int signal = readSignal(signalFd); signal != 0)
+            run.interrupt(signal);
+        after();
+    });
+    poll.start(150);
+    sample.start(960);
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,191 @@
+#include "record/record_options.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <cmath>
+
+#include "instrument/text_format.h"
+#include "platform/port_map.h"
+
+namespace calvex {
+
+namespace {
+
+// "N=DEVICE" with N from 1 to 255 ("COMN=DEVICE" too) and a device that is not empty.
+bool parseMapping(const QString& text, std::map<int, std::string>& devices) {
+    const qsizetype equals = text.indexOf('=');
+    if (equals <= 0 || equals + 1 >= text.size())
+        return false;
+    QString number = text.left(equals);
+    if (number.startsWith("COM", Qt::CaseInsensitive))
+        number = number.mid(3);
+    bool ok = false;
+    const int n = number.toInt(&ok);
+    if (!ok || n < 1 || n > 255 || number.startsWith('+') || number.startsWith('-'))
+        return false;
+    devices[n] = text.mid(equals + 1).toStdString();
+    return true;
+}
+
+// A whole number of at least `low`, written as digits only.
+std::optional<long> wholeNumber(const QString& text, long low, long high) {
+    bool ok = false;
+    const long value = text.toLong(&ok);
+    if (!ok || text.startsWith('+') || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+int RecordOptions::comPort() const {
+    if (port == "Auto")
+        return 1;
+    for (int n = 1; n <= kComPorts; ++n)
+        if (port == "COM" + std::to_string(n))
+            return n;
+    // A device path: the number --com gives it, else COM1.
+    for (const auto& [number, device] : devices)
+        if (device == port)
+            return number;
+    return 1;
+}
+
+std::map<int, std::string> RecordOptions::deviceMap() const {
+    std::map<int, std::string> map = devices;
+    if (port != "Auto" && port.rfind("COM", 0) != 0)
+        map[comPort()] = port;
+    return map;
+}
+
+RecordOptions parseRecordOptions(const std::vector<std::string>& arguments) {
+    RecordOptions o;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, "");
+    const QCommandLineOption version({"v", "version"}, "");
+    const QCommandLineOption port("port", "", "PORT");
+    const QCommandLineOption com("com", "", "N=DEVICE");
+    const QCommandLineOption every("every", "", "SECONDS");
+    const QCommandLineOption duration("duration", "", "SECONDS");
+    const QCommandLineOption count("count", "", "N");
+    const QCommandLineOption output({"o", "output"}, "", "FILE");
+    const QCommandLineOption append("append", "");
+    const QCommandLineOption quiet({"q", "quiet"}, "");
+    const QCommandLineOption memory("memory", "");
+    const QCommandLineOption set("set", "", "N");
+    const QCommandLineOption start("start", "", "hh:mm:ss");
+    const QCommandLineOption capture("capture", "", "FILE");
+    parser.addOptions({help, version, port, com, every, duration, count, output, append, quiet, memory, set,
+                       start, capture});
+    QStringList list{"calvex-record"};
+    for (const std::string& a : arguments)
+        list << QString::fromStdString(a);
+    if (!parser.parse(list)) {
+        o.error = parser.errorText().toStdString();
+        return o;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        o.error = "unexpected argument '" + parser.positionalArguments().first().toStdString() + "'";
+        return o;
+    }
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    o.append = parser.isSet(append);
+    o.quiet = parser.isSet(quiet);
+    o.memory = parser.isSet(memory);
+    if (parser.isSet(port))
+        o.port = parser.value(port).toStdString();
+    if (o.port.empty() ||
+        (o.port.rfind("COM", 0) == 0 && (o.port.size() != 4 || o.port[3] < '1' || o.port[3] > '8')))
+        o.error = "--port takes COM1..COM8, Auto or a device such as /dev/ttyUSB0";
+    for (const QString& mapping : parser.values(com))
+        if (!parseMapping(mapping, o.devices))
+            o.error = "--com expects N=DEVICE, for example --com 1=/dev/ttyUSB0";
+    if (parser.isSet(every)) {
+        const auto seconds = wholeNumber(parser.value(every), 1, 86400);
+        if (!seconds)
+            o.error = "--every takes a whole number of seconds from 1 to 86400";
+        o.every = static_cast<int>(seconds.value_or(2));
+    }
+    if (parser.isSet(duration)) {
+        bool ok = false;
+        const double seconds = parser.value(duration).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds <= 0)
+            o.error = "--duration takes a number of seconds above 0";
+        o.duration = seconds;
+    }
+    if (parser.isSet(count)) {
+        o.count = wholeNumber(parser.value(count), 1, 100000000);
+        if (!o.count)
+            o.error = "--count takes a whole number of lines from 1";
+    }
+    if (parser.isSet(output))
+        o.output = parser.value(output).toStdString();
+    if (o.output.empty())
+        o.error = "--output takes a file name, or - for standard output";
+    if (parser.isSet(set)) {
+        const auto n = wholeNumber(parser.value(set), 1, 100000);
+        if (!n)
+            o.error = "--set takes a set number from 1";
+        o.set = static_cast<int>(n.value_or(1));
+        if (!o.memory)
+            o.error = "--set goes with --memory";
+        if (!parser.isSet(start))
+            o.error = "--set needs --start hh:mm:ss, the time the set was started";
+    }
+    if (parser.isSet(start)) {
+        o.start = parser.value(start).toStdString();
+        if (!o.set)
+            o.error = "--start goes with --set";
+    }
+    if (o.memory && (parser.isSet(every) || parser.isSet(duration) || parser.isSet(count) || o.append))
+        o.error = "--memory does not record: --every, --duration, --count and --append do not go with it";
+    if (o.append && o.output == "-")
+        o.error = "--append needs --output FILE";
+    if (parser.isSet(capture))
+        o.capture = parser.value(capture).toStdString();
+    return o;
+}
+
+std::string recordHelp() {
+    return "Usage:\n"
+           "  calvex-record [--port COMn|Auto|DEVICE] [--com N=DEVICE]... [--every SECONDS]\n"
+           "                [--duration SECONDS] [--count N] [--output FILE | -] [--append] [--quiet]\n"
+           "  calvex-record --memory [--port ...]\n"
+           "  calvex-record --memory --set N --start hh:mm:ss [--output FILE | -]\n"
+           "\n"
+           "Records the thermometer's live reading to a data file with no display, or reads its memory.\n"
+           "Lines are those of a recording made in calvex (they open there with Open), each flushed as\n"
+           "it is written; while the reading is unknown (no frame, \"No COM\") they hold \"----\".\n"
+           "\n"
+           "  --port PORT        COM1..COM8, Auto (each port in turn) or a device (default COM1)\n"
+           "  --com N=DEVICE     use DEVICE for COMN (repeatable)\n"
+           "  --every SECONDS    sampling time, 1..86400 (default 2)\n"
+           "  --duration SECONDS end after this long\n"
+           "  --count N          end after N lines\n"
+           "  --output FILE, -o  the data file; - (the default) is standard output\n"
+           "  --append           continue FILE: numbering goes on from its last line\n"
+           "  --quiet, -q        no progress line on a terminal\n"
+           "  --memory           list the instrument's logging sets and its remaining memory\n"
+           "  --set N            with --memory: decode set N into a data file, as the data list's Save\n"
+           "  --start hh:mm:ss   with --set: the time the set was started\n"
+           "  --capture FILE     write every byte to and from the port, timed, to FILE\n"
+           "  --help, -h         this text;  --version, -v  the version\n"
+           "\n"
+           "It ends after --duration or --count, or on SIGINT/SIGTERM, with every sampled line on disk,\n"
+           "and prints a summary (lines, time span, maximum, minimum and average per channel) on\n"
+           "standard error. Exit status: 0 ended as asked (also on SIGTERM), 1 an error, 2 bad\n"
+           "arguments, 3 the instrument's model changed, 130 SIGINT.\n"
+           "\n"
+           "Serial ports:\n" +
+           comPortRule() +
+           "\n"
+           "Examples:\n"
+           "  calvex-record --port /dev/ttyUSB0 --every 1 --output lab.txt\n"
+           "  calvex-record --port Auto --duration 3600 --output - | tee hour.txt\n"
+           "  calvex-record --memory --port COM2\n"
+           "  calvex-record --memory --set 1 --start 08:30:00 --output set1.txt\n";
+}
+
+}  // namespace calvex

@@ -1,0 +1,192 @@
+#include "record/record_run.h"
+
+#include <cmath>
+#include <csignal>
+
+#include "instrument/text_format.h"
+
+namespace calvex {
+
+RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress)
+    : m_session(session),
+      m_options(options),
+      m_progress(progress),
+      m_poller(session.state, session.COM, session.clock, *this),
+      m_recorder(session, *this, Recorder::kNoLineLimit) {}
+
+RecordRun::~RecordRun() {
+    m_session.COM.setActivityHandler(nullptr);
+}
+
+bool RecordRun::start() {
+    InstrumentState& s = m_session.state;
+    s.ComPort = m_options.comPort();
+    s.AutoScan = m_options.autoScan();
+    m_session.COM.setActivityHandler([this] { wake(); });
+    if (!Poller::openChosenPort(s, m_session.COM)) {
+        const std::string device = m_session.COM.deviceName(s.ComPort);
+        m_session.dialogs.message("No device found: COM" + std::to_string(s.ComPort) +
+                                      (device.empty() ? "" : " (" + device + ")") + ": " +
+                                      m_session.COM.lastError(),
+                                  kCriticalStop);
+        finish(kExitError);
+        return false;
+    }
+    m_comText = "COM" + std::to_string(s.ComPort);
+    s.SampleSeconds = static_cast<float>(m_options.every);
+    const LocalDateTime now = m_session.clock.now();
+    s.SampleTime = formatTimeOfDay(now.hour * 3600 + now.minute * 60 + now.second);
+    m_session.SampleTicks = 0;
+    m_startMs = m_session.clock.monotonicMs();
+    showProgress();
+    return true;
+}
+
+void RecordRun::pollTick() {
+    if (m_finished)
+        return;
+    m_poller.tick();
+    checkDuration();
+}
+
+void RecordRun::wake() {
+    if (!m_finished)
+        m_poller.wake();
+}
+
+void RecordRun::sampleTick() {
+    if (m_finished)
+        return;
+    checkDuration();
+    if (m_finished)
+        return;
+    // The line format follows the model, which only a frame tells; the file starts with the first.
+    if (!m_recording && !m_session.state.Unit.isEmpty()) {
+        if (!m_recorder.startFile(m_options.output, m_options.append)) {
+            finish(kExitError);
+            return;
+        }
+        m_recording = true;
+        m_dual = m_session.state.DualModel;
+        m_stats = std::make_unique<StatsRun>(m_dual ? 3 : 1);
+    }
+    m_recorder.Timer2_Timer();
+    switch (m_recorder.lastStop()) {
+        case Recorder::Stop::ModelChanged:
+            finish(kExitModelChanged);
+            return;
+        case Recorder::Stop::WriteFailed:
+            finish(kExitError);
+            return;
+        default:
+            break;
+    }
+    if (m_options.count && m_lines >= *m_options.count)
+        finish(kExitOk);
+}
+
+void RecordRun::interrupt(int signal) {
+    finish(signal == SIGINT ? kExitInterrupted : kExitOk);
+}
+
+void RecordRun::checkDuration() {
+    if (m_options.duration &&
+        m_session.clock.monotonicMs() - m_startMs >= std::llround(*m_options.duration * 1000))
+        finish(kExitOk);
+}
+
+void RecordRun::finish(int status) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_exitStatus = status;
+    if (m_session.state.RecordingOn)
+        m_recorder.toggle();  // closes the file; every line is on disk already
+    m_session.COM.setActivityHandler(nullptr);
+    if (m_progress != nullptr) {
+        std::fputs("\r\033[K", m_progress);
+        std::fflush(m_progress);
+    }
+}
+
+void RecordRun::showComText(const std::string& text) {
+    m_comText = text;
+    showProgress();
+}
+
+void RecordRun::showReading() {
+    showProgress();
+}
+
+std::string RecordRun::labelT1() const {
+    return displayedReading(m_session.state, m_session.state.T1Value);
+}
+
+std::string RecordRun::labelT2() const {
+    return displayedReading(m_session.state, m_session.state.T2Value);
+}
+
+std::string RecordRun::labelT1T2() const {
+    return displayedReading(m_session.state, m_session.state.T1T2Value);
+}
+
+void RecordRun::lineWritten() {
+    const InstrumentState& s = m_session.state;
+    ++m_lines;
+    if (m_firstStamp.empty())
+        m_firstStamp = s.SampleTime;
+    m_lastStamp = s.SampleTime;
+    std::vector<ReadingValue> values{measured(s, s.T1Value)};
+    if (m_dual) {
+        values.push_back(measured(s, s.T2Value));
+        values.push_back(measured(s, s.T1T2Value));
+    }
+    m_stats->sample(values, s.SampleTime);
+    showProgress();
+}
+
+void RecordRun::showProgress() {
+    if (m_progress == nullptr || m_finished)
+        return;
+    const InstrumentState& s = m_session.state;
+    std::string text = m_comText;
+    if (s.Unit.isEmpty()) {
+        text += "  waiting for the first reading";
+    } else {
+        text += "  T1 " + labelT1();
+        if (s.DualModel)
+            text += "  T2 " + labelT2() + "  T1-T2 " + labelT1T2();
+        text += " " + s.Unit.text();
+    }
+    text += "  lines " + std::to_string(m_lines);
+    std::fprintf(m_progress, "\r\033[K%s", text.c_str());
+    std::fflush(m_progress);
+}
+
+std::string RecordRun::summary() const {
+    const std::string where = m_options.output == "-" ? "standard output" : m_options.output;
+    if (m_lines == 0)
+        return "calvex-record: no line written to " + where + "\n";
+    const long long span = static_cast<long long>(m_lines - 1) * m_options.every;
+    std::string text = "calvex-record: " + std::to_string(m_lines) + (m_lines == 1 ? " line" : " lines") +
+                       " written to " + where + ", " + m_firstStamp + " to " + m_lastStamp + " (" +
+                       std::to_string(span) + " s)\n";
+    const char* names[] = {"T1", "T2", "T1-T2"};
+    const std::string unit = m_session.state.Unit.text();
+    for (std::size_t i = 0; i < m_stats->channels(); ++i) {
+        const ChannelFigures& c = m_stats->channel(i);
+        const auto shown = [](const std::string& figure) {
+            return figure.empty() ? std::string("----") : figure;
+        };
+        text += std::string("  ") + names[i] + ": maximum " + shown(c.extremes.max);
+        if (!c.extremes.max.empty())
+            text += " at " + c.extremes.maxTime;
+        text += ", minimum " + shown(c.extremes.min);
+        if (!c.extremes.min.empty())
+            text += " at " + c.extremes.minTime;
+        text += ", average " + shown(c.average) + " " + unit + "\n";
+    }
+    return text;
+}
+
+}  // namespace calvex

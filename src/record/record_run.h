@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/session.h"
+#include "panel/poller.h"
+#include "panel/recorder.h"
+#include "record/record_options.h"
+#include "stats/stats_run.h"
+
+namespace calvex {
+
+// A headless recording: the panel's poller reads the instrument, the panel's recorder writes the
+// lines at the sampling time, and the statistics' own rules sum them up at the end. The program
+// drives it with the panel's timers (pollTick every 150 ms, sampleTick every 960 ms) and the
+// port's activity; nothing here waits.
+class RecordRun : private PollerView, private RecordingView {
+public:
+    static constexpr int kExitOk = 0;
+    static constexpr int kExitError = 1;
+    static constexpr int kExitModelChanged = 3;
+    static constexpr int kExitInterrupted = 130;
+
+    // `progress`: where the one-line progress goes (a terminal), or nullptr for none.
+    RecordRun(Session& session, const RecordOptions& options, std::FILE* progress);
+    ~RecordRun() override;
+    RecordRun(const RecordRun&) = delete;
+    RecordRun& operator=(const RecordRun&) = delete;
+
+    // Opens the port as the panel does at start; false (after saying why) when it cannot.
+    bool start();
+    void pollTick();
+    // Port activity, or the poller's wait running out.
+    void wake();
+    std::int64_t msUntilPollDeadline() const { return m_poller.msUntilDeadline(); }
+    void sampleTick();
+    // SIGINT or SIGTERM: the run ends now, with every sampled line already on disk.
+    void interrupt(int signal);
+
+    bool finished() const { return m_finished; }
+    int exitStatus() const { return m_exitStatus; }
+    long linesWritten() const { return m_lines; }
+    // Lines, time span and the statistics of each channel, for standard error.
+    std::string summary() const;
+
+private:
+    // PollerView
+    void showComText(const std::string& text) override;
+    void showReading() override;
+    // RecordingView: the readings as the panel would show them; the panel's controls are not here.
+    std::string labelT1() const override;
+    std::string labelT2() const override;
+    std::string labelT1T2() const override;
+    void setRecordingFace(bool) override {}
+    void setFileNameText(const std::string&) override {}
+    void setCountText(const std::string&) override {}
+    void setRecText(const std::string&) override {}
+    void setRecVisible(bool) override {}
+    void lineWritten() override;
+
+    void checkDuration();
+    void finish(int status);
+    void showProgress();
+
+    Session& m_session;
+    const RecordOptions m_options;
+    std::FILE* m_progress;
+    Poller m_poller;
+    Recorder m_recorder;
+    std::unique_ptr<StatsRun> m_stats;  // from the first line on, for the model the file holds
+    bool m_dual = false;
+    std::string m_comText;
+    std::string m_firstStamp;
+    std::string m_lastStamp;
+    std::int64_t m_startMs = 0;
+    long m_lines = 0;
+    bool m_recording = false;
+    bool m_finished = false;
+    int m_exitStatus = kExitOk;
+};
+
+}  // namespace calvex
