@@ -48,13 +48,14 @@ std::vector<std::string_view> fields_of(std::string_view line) {
     return fields;
 }
 
-// "12.345678" -> microseconds. Ten digits of seconds keep the sum far from overflowing.
+// "12.345678" -> microseconds. Nine digits of seconds (31 years) keep the time in nanoseconds
+// far from overflowing.
 Time parse_time(std::string_view text) {
     const std::size_t point = text.find('.');
     const std::string_view whole = text.substr(0, point);
     const std::string_view fraction =
         point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
-    if (whole.empty() || whole.size() > 10 || (point != std::string_view::npos && fraction.empty()) ||
+    if (whole.empty() || whole.size() > 9 || (point != std::string_view::npos && fraction.empty()) ||
         fraction.size() > 6) {
         throw SimError("bad time '" + std::string(text) + "' (seconds like 12.345678)");
     }
@@ -98,6 +99,9 @@ std::optional<CaptureChunk> CaptureFile::parse_line(std::string_view line) {
         chunk.direction = CaptureChunk::Direction::Sent;
     } else {
         throw SimError("bad direction '" + std::string(fields[1].substr(0, 16)) + "' (< or >)");
+    }
+    if (fields.size() - 2 > kMaxBytesPerLine) {
+        throw SimError("more than " + std::to_string(kMaxBytesPerLine) + " bytes on a line");
     }
     chunk.bytes.reserve(fields.size() - 2);
     for (std::size_t i = 2; i < fields.size(); ++i) {

@@ -22,15 +22,17 @@ struct CaptureChunk {
 };
 
 // The reader of capture files: "SECONDS DIRECTION HEX HEX ...", for example
-// "12.345678 < 02 00 00 FB 60 00 64 00 03". SECONDS has up to 10 digits, and up to six decimals
+// "12.345678 < 02 00 00 FB 60 00 64 00 03". SECONDS has up to 9 digits, and up to six decimals
 // after an optional point; DIRECTION is "<" or ">"; each byte is two hex digits, upper or lower
-// case; blanks and tabs separate the fields. Lines starting with "#" and blank lines are skipped;
-// LF and CR LF end lines. Anything else is refused with SimError naming the line.
+// case, at most kMaxBytesPerLine of them; blanks and tabs separate the fields. Lines starting with "#" and
+// blank lines are skipped; LF and CR LF end lines. Anything else is refused with SimError naming the line.
 class CaptureFile {
 public:
     // Longer lines are refused before they are looked at: the longest line calvex writes (4096
     // bytes) is 12 312 characters.
     static constexpr std::size_t kMaxLineLength = 16384;
+    // calvex writes a longer chunk on several lines.
+    static constexpr std::size_t kMaxBytesPerLine = 4096;
 
     // One line, without its line end: nullopt for a comment or a blank line. Throws SimError.
     static std::optional<CaptureChunk> parse_line(std::string_view line);

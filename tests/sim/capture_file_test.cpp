@@ -21,6 +21,14 @@ std::string error_of(std::string_view text) {
     return "(accepted)";
 }
 
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string all;
+    for (std::size_t i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
 TEST(CaptureFile, AcceptsTheLinesCalvexWritesAndTheirLooserSpellings) {
     struct Case {
         std::string line;
@@ -32,12 +40,14 @@ TEST(CaptureFile, AcceptsTheLinesCalvexWritesAndTheirLooserSpellings) {
         {"0.000000 > 41", CaptureChunk{microseconds(0), Direction::Sent, {0x41}}},
         {"3 > 55", CaptureChunk{microseconds(3'000'000), Direction::Sent, {0x55}}},
         {"1.5\t<\tfb  0a", CaptureChunk{microseconds(1'500'000), Direction::Received, {0xFB, 0x0A}}},
-        {"  9999999999.999999 < ff ",
-         CaptureChunk{microseconds(9'999'999'999'999'999), Direction::Received, {0xFF}}},
+        {"  999999999.999999 < ff ",
+         CaptureChunk{microseconds(999'999'999'999'999), Direction::Received, {0xFF}}},
         {"# calvex capture v1: seconds since start, < received / > sent, hex bytes", std::nullopt},
         {"#", std::nullopt},
         {"", std::nullopt},
         {" \t ", std::nullopt},
+        {"1 <" + repeated(" 55", 4096),
+         CaptureChunk{microseconds(1'000'000), Direction::Received, std::vector<std::uint8_t>(4096, 0x55)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -61,7 +71,7 @@ TEST(CaptureFile, RefusesBadLinesNamingTheLine) {
         {"1. < 02", "line 1: bad time '1.' (seconds like 12.345678)"},
         {".5 < 02", "line 1: bad time '.5' (seconds like 12.345678)"},
         {"1.1234567 < 02", "line 1: bad time '1.1234567' (seconds like 12.345678)"},
-        {"12345678901 < 02", "line 1: bad time '12345678901' (seconds like 12.345678)"},
+        {"1234567890 < 02", "line 1: bad time '1234567890' (seconds like 12.345678)"},
         {"1.0.0 < 02", "line 1: bad time '1.0.0' (seconds like 12.345678)"},
         {"1 < 2", "line 1: bad byte '2' (two hex digits)"},
         {"1 < 0x02", "line 1: bad byte '0x02' (two hex digits)"},
@@ -69,6 +79,7 @@ TEST(CaptureFile, RefusesBadLinesNamingTheLine) {
         {"1 < 0203", "line 1: bad byte '0203' (two hex digits)"},
         {"2 < 02\r\n1 < 03\n", "line 2: the time goes back"},
         {"1 < " + std::string(CaptureFile::kMaxLineLength, '0'), "line 1: line longer than 16384 characters"},
+        {"1 <" + repeated(" 55", 4097), "line 1: more than 4096 bytes on a line"},
         {std::string("1 < 02\n1 < 0\0", 13), "line 2: bad byte '0\0' (two hex digits)"},
     };
     for (const Case& c : cases) {
