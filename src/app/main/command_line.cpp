@@ -93,7 +93,7 @@ constexpr const char* kCaptureFormat =
     "sent to it, and the bytes in hex, e.g.\n"
     "  12.345678 < 02 00 00 FB 60 00 64 00 03\n"
     "  13.001000 > 41\n"
-    "Lines starting with # are comments. Each line is flushed as it is written.";
+    "Lines starting with # are comments. Each line is flushed as it is written.\n";
 
 }  // namespace
 
