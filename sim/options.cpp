@@ -73,8 +73,12 @@ Options Options::parse(std::span<const std::string_view> arguments) {
     InstrumentConfig& instrument = options.instrument;
     std::optional<Time> silence_for;
     ArgumentReader reader(arguments);
+    std::optional<std::string> simulating;  // an option that shapes the simulated instrument
     while (reader.next()) {
         const std::string_view name = reader.name();
+        if (!simulating && name != "--help" && name != "-h" && name != "--link" && name != "--replay") {
+            simulating = std::string(name);
+        }
         try {
             if (name == "--help" || name == "-h") {
                 reader.no_value();
@@ -117,6 +121,11 @@ Options Options::parse(std::span<const std::string_view> arguments) {
                 if (options.link->empty()) {
                     throw SimError("empty path");
                 }
+            } else if (name == "--replay") {
+                options.replay = std::string(reader.value());
+                if (options.replay->empty()) {
+                    throw SimError("empty path");
+                }
             } else if (name == "--memory") {
                 options.memory_file = std::string(reader.value());
             } else if (name == "--set") {
@@ -139,6 +148,10 @@ Options Options::parse(std::span<const std::string_view> arguments) {
         } catch (const SimError& error) {
             throw SimError(std::string(name) + ": " + error.what());
         }
+    }
+    // A replay sends what the capture holds and nothing else.
+    if (options.replay && simulating) {
+        throw SimError("--replay goes with --link only, not with " + *simulating);
     }
     if (options.silence_after.has_value() != silence_for.has_value()) {
         throw SimError("--silence-after and --silence-for go together");

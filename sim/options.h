@@ -23,6 +23,7 @@ struct Options {
     std::optional<std::string> memory_file;
     std::vector<LoggingSet> sets;  // from --set, in order; they follow the sets of --memory
     std::optional<std::uint16_t> pointer;
+    std::optional<std::string> replay;  // a capture to play back instead of simulating
     bool help = false;
 
     // Throws SimError for unknown options, missing or malformed values.

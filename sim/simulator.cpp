@@ -65,9 +65,10 @@ int timeout_ms(Time duration) {
 
 }  // namespace
 
-Simulator::Simulator(Options options, MemoryStore memory)
+Simulator::Simulator(Options options, MemoryStore memory, std::optional<Replay> replay)
     : options_(std::move(options)),
       instrument_(options_.instrument, std::move(memory)),
+      replay_(std::move(replay)),
       start_(std::chrono::steady_clock::now()) {
     if (options_.silence_after) {
         instrument_.silence(*options_.silence_after, options_.silence_for);
@@ -94,12 +95,17 @@ int Simulator::run() {
     while (!quit_) {
         const Time now = elapsed();
         handle_scheduled(now);
-        const std::vector<std::uint8_t> due = instrument_.poll(now);
+        const std::vector<std::uint8_t> due = replay_ ? replay_->poll(now) : instrument_.poll(now);
         if (port_ && !due.empty()) {
             port_->write(due);
         }
-        // Unread input is looked at between frames only, so that what stays is whole frames.
-        const bool line_idle = instrument_.line_idle();
+        if (replay_ && replay_->finished() && !replay_reported_) {
+            replay_reported_ = true;
+            report("replay finished; " + replay_->describe());
+        }
+        // Unread input is looked at between frames only, so that what stays is whole frames. A
+        // replay writes each chunk at once, so its line is idle between writes.
+        const bool line_idle = replay_ || instrument_.line_idle();
         if (now >= next_drain_check_ && line_idle) {
             if (port_) {
                 port_->discard_unread_input();
@@ -107,7 +113,7 @@ int Simulator::run() {
             next_drain_check_ = now + kDrainInterval;
         }
 
-        Time wake = instrument_.next_wakeup(now);
+        Time wake = replay_ ? replay_->next_wakeup() : instrument_.next_wakeup(now);
         if (line_idle) {
             wake = std::min(wake, next_drain_check_);
         }
@@ -227,6 +233,16 @@ void Simulator::handle_line(std::string_view line) {
         return;
     }
     const Time now = elapsed();
+    const bool port_command = std::holds_alternative<control::Nothing>(command) ||
+                              std::holds_alternative<control::Unplug>(command) ||
+                              std::holds_alternative<control::Replug>(command) ||
+                              std::holds_alternative<control::Status>(command) ||
+                              std::holds_alternative<control::Help>(command) ||
+                              std::holds_alternative<control::Quit>(command);
+    if (replay_ && !port_command) {
+        report("a replay plays the capture as it is; the command changes nothing");
+        return;
+    }
     if (apply_control_command(command, instrument_, now)) {
         return;
     }
@@ -239,7 +255,8 @@ void Simulator::handle_line(std::string_view line) {
     } else if (std::holds_alternative<control::Replug>(command)) {
         replug_at_ = now;  // handled at the top of the loop, like a scheduled replug
     } else if (std::holds_alternative<control::Status>(command)) {
-        report(std::string(port_ ? port_->device_path() : "unplugged") + ": " + instrument_.describe(now));
+        report(std::string(port_ ? port_->device_path() : "unplugged") + ": " +
+               (replay_ ? replay_->describe() : instrument_.describe(now)));
     } else if (std::holds_alternative<control::Help>(command)) {
         write_all(STDERR_FILENO, control_command_help());
     } else if (std::holds_alternative<control::Quit>(command)) {
@@ -249,7 +266,9 @@ void Simulator::handle_line(std::string_view line) {
 
 void Simulator::handle_port(short events) {
     const std::vector<std::uint8_t> received = port_->read_available();
-    if (!received.empty()) {
+    if (!received.empty() && replay_) {
+        replay_->receive(received, elapsed());
+    } else if (!received.empty()) {
         instrument_.receive(received, elapsed());
     } else if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         // The device was hung up under us: start over on a fresh one rather than spin on it.

@@ -10,6 +10,7 @@
 #include "instrument.h"
 #include "options.h"
 #include "pty_port.h"
+#include "replay.h"
 #include "unique_fd.h"
 
 namespace calvex::sim {
@@ -18,7 +19,8 @@ namespace calvex::sim {
 // exit signals, all waited for with poll() until the instrument's next byte or event is due.
 class Simulator {
 public:
-    Simulator(Options options, MemoryStore memory);
+    // With a replay the instrument stays quiet and the replay speaks for it.
+    Simulator(Options options, MemoryStore memory, std::optional<Replay> replay = std::nullopt);
 
     // Runs until quit, SIGINT, SIGTERM or SIGHUP. Returns the process exit code.
     int run();
@@ -36,6 +38,8 @@ private:
 
     Options options_;
     Instrument instrument_;
+    std::optional<Replay> replay_;
+    bool replay_reported_ = false;
     std::chrono::steady_clock::time_point start_;
     std::optional<PtyPort> port_;
     std::unique_ptr<DeviceLink> link_;

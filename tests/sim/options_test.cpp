@@ -102,6 +102,9 @@ TEST(Options, EveryOption) {
     EXPECT_EQ(options.instrument.memory_cut, 1000u);
     EXPECT_TRUE(parse({"--help"}).help);
     EXPECT_EQ(parse({"--pointer", "ffff"}).pointer, 0xFFFF);
+    const Options replay = parse({"--link", "/tmp/port", "--replay=session.txt"});
+    EXPECT_EQ(replay.replay, "session.txt");
+    EXPECT_EQ(replay.link, "/tmp/port");
 }
 
 TEST(Options, Errors) {
@@ -121,6 +124,9 @@ TEST(Options, Errors) {
         {{"--replug-after", "3"}, "--replug-after needs --unplug-after"},
         {{"--memory-cut", "x"}, "--memory-cut: bad byte count 'x'"},
         {{"--link="}, "--link: empty path"},
+        {{"--replay="}, "--replay: empty path"},
+        {{"--replay", "a.txt", "--t1", "20"}, "--replay goes with --link only, not with --t1"},
+        {{"--noise", "--replay", "a.txt"}, "--replay goes with --link only, not with --noise"},
     };
     for (const auto& [arguments, message] : cases) {
         EXPECT_EQ(error_of(arguments), message);
@@ -148,6 +154,7 @@ TEST(Options, HelpDocumentsEveryOptionAndCommand) {
                              "--pointer",
                              "--mute-memory",
                              "--memory-cut",
+                             "--replay",
                              "--help",
                              "model dual|single",
                              "unit C|F|K",

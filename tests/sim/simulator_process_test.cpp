@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -166,9 +167,37 @@ TEST_F(SimulatorProcess, ReplugPrintsANewDeviceAndRepointsTheLink) {
 }
 
 TEST_F(SimulatorProcess, BadOptionsStopBeforeAnyPty) {
-    start({"--set", "10 dual C K: 1"});
-    EXPECT_EQ(read_line(), "");
-    EXPECT_EQ(wait_for_exit(), 2);
+    const std::string capture = (directory_ / "bad.txt").string();
+    std::ofstream(capture) << "0.1 < 02 03\n0.2 < 2\n";
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--set", "10 dual C K: 1"},
+                                                      {"--replay", capture},
+                                                      {"--replay", (directory_ / "missing.txt").string()}}) {
+        start(arguments);
+        EXPECT_EQ(read_line(), "");
+        EXPECT_EQ(wait_for_exit(), 2);
+    }
+}
+
+TEST_F(SimulatorProcess, ReplaysACaptureOnItsPtyAndAnswersItsCommands) {
+    const std::string capture = (directory_ / "capture.txt").string();
+    std::ofstream(capture) << "# calvex capture v1\n"
+                              "0.100000 < 02 00 00 EA 00 00 F5 01 03\n"
+                              "30.000000 > 41\n"
+                              "30.200000 < 02 8C 80 03\n";
+    start({"--replay", capture, "--link", link_});
+    const std::string device = read_line();
+    ASSERT_TRUE(device.starts_with("/dev/pts/")) << device;
+    UniqueFd port(::open(link_.c_str(), O_RDWR | O_NOCTTY));
+    ASSERT_TRUE(port.valid());
+    const Bytes frame{0x02, 0x00, 0x00, 0xEA, 0x00, 0x00, 0xF5, 0x01, 0x03};
+    EXPECT_TRUE(
+        contains(read_until(port.get(), [&](const Bytes& got) { return contains(got, frame); }), frame));
+    // Asked long before its time in the capture, the reply still comes 0.2 s after the question.
+    ASSERT_EQ(::write(port.get(), "A", 1), 1);
+    const Bytes pointer{0x02, 0x8C, 0x80, 0x03};
+    EXPECT_EQ(read_until(port.get(), [&](const Bytes& got) { return got.size() >= 4; }), pointer);
+    command("quit");
+    EXPECT_EQ(wait_for_exit(), 0);
 }
 
 }  // namespace

@@ -87,6 +87,14 @@ std::string indented(const std::string& text) {
     return result;
 }
 
+constexpr const char* kCaptureFormat =
+    "Text, one line per chunk of bytes: the seconds since the capture started (monotonic\n"
+    "clock, six decimals), \"<\" for bytes received from the instrument or \">\" for bytes\n"
+    "sent to it, and the bytes in hex, e.g.\n"
+    "  12.345678 < 02 00 00 FB 60 00 64 00 03\n"
+    "  13.001000 > 41\n"
+    "Lines starting with # are comments. Each line is flushed as it is written.\n";
+
 }  // namespace
 
 std::string versionText() {
@@ -110,9 +118,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("Use DEVICE for the port COMN (N from 1 to 255); may be given "
                        "more than once, e.g. --com 1=/dev/ttyUSB0."),
         QStringLiteral("N=DEVICE"));
+    const QCommandLineOption capture(
+        QStringLiteral("capture"),
+        QStringLiteral("Write every byte received from and sent to the serial port to FILE, one chunk a "
+                       "line (see Capture file below); calvex-sim --replay FILE plays it back."),
+        QStringLiteral("FILE"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(com);
+    parser.addOption(capture);
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
@@ -121,6 +135,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         CommandLine line;
         line.finished = true;
         line.output = parser.helpText().toStdString() + "\nSerial ports:\n" + indented(comPortRule()) +
+                      "\nCapture file:\n" + indented(kCaptureFormat) +
                       "\nQt's own options (-platform, -display, -style, ...) are passed on to Qt.\n";
         return line;
     }
@@ -135,6 +150,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                       "'");
 
     CommandLine line;
+    if (parser.isSet(capture)) {
+        line.captureFile = parser.value(capture).toStdString();
+        if (line.captureFile.empty())
+            return failed("--capture needs a file name");
+    }
     for (const QString& value : parser.values(com)) {
         if (!parseMapping(value.toStdString(), line))
             return failed(std::string(kComExample) + ", not '" + value.toStdString() + "'");

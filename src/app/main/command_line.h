@@ -9,6 +9,8 @@ namespace calvex {
 struct CommandLine {
     // COM number -> device, from "--com N=DEVICE" (repeatable).
     std::map<int, std::string> devices;
+    // "--capture FILE": every byte on the serial line goes to FILE (see CaptureLink); empty for none.
+    std::string captureFile;
     // True when the program ends at once (--help, --version, or arguments it cannot use) with
     // `exitCode`, after printing `output` on standard output and `errors` on standard error.
     bool finished = false;

@@ -2,8 +2,10 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "app/main/command_line.h"
 #include "app/session.h"
@@ -12,6 +14,7 @@
 #include "memory/memory_windows.h"
 #include "panel/panel.h"
 #include "panel/port_window.h"
+#include "platform/capture_link.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_serial_link.h"
@@ -43,7 +46,25 @@ int main(int argc, char** argv) {
     calvex::SystemClock clock;
     calvex::QtDialogs dialogs;
     calvex::QtPrinter printer;
-    calvex::Session session(port, clock, dialogs, printer);
+    std::optional<calvex::CaptureLink> capture;
+    if (!line.captureFile.empty()) {
+        capture.emplace(port, clock, line.captureFile);
+        if (!capture->ok()) {
+            std::fprintf(stderr, "calvex: cannot write the capture file %s\n", capture->error().c_str());
+            return 2;
+        }
+        // A capture that stops part-way must not pass for a whole one. The message waits for the
+        // event loop: the failure is met inside a port operation, in the middle of a poll.
+        capture->setErrorHandler([&dialogs](const std::string& error) {
+            std::fprintf(stderr, "calvex: the capture stopped: %s\n", error.c_str());
+            QTimer::singleShot(0, [&dialogs, error] {
+                dialogs.message("The capture file could not be written; the capture has stopped.",
+                                calvex::kCriticalStop, error, {});
+            });
+        });
+    }
+    calvex::SerialLink& link = capture ? static_cast<calvex::SerialLink&>(*capture) : port;
+    calvex::Session session(link, clock, dialogs, printer);
     calvex::ListWindows lists(session);
     calvex::GraphWindows graph(session);
     calvex::StatsWindows stats(session);
