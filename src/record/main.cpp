@@ -8,7 +8,9 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
+#include "platform/capture_link.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "record/headless_services.h"
@@ -73,7 +75,21 @@ int main(int argc, char** argv) {
     calvex::SystemClock clock;
     calvex::StderrDialogs dialogs("calvex-record");
     calvex::NoPrinter printer;
-    calvex::Session session(port, clock, dialogs, printer);
+    std::optional<calvex::CaptureLink> capture;
+    if (!options.capture.empty()) {
+        capture.emplace(port, clock, options.capture);
+        if (!capture->ok()) {
+            std::fprintf(stderr, "calvex-record: cannot write the capture file %s\n",
+                         capture->error().c_str());
+            return 2;
+        }
+        // A capture that stops part-way must not pass for a whole one; the recording goes on.
+        capture->setErrorHandler([](const std::string& error) {
+            std::fprintf(stderr, "calvex-record: the capture stopped: %s\n", error.c_str());
+        });
+    }
+    calvex::SerialLink& link = capture ? static_cast<calvex::SerialLink&>(*capture) : port;
+    calvex::Session session(link, clock, dialogs, printer);
     QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
 
     if (options.memory) {
@@ -96,11 +112,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "calvex-record: the memory download was interrupted\n");
             QCoreApplication::exit(signal == SIGINT ? 130 : 1);
         });
-        port.setActivityHandler([&] {
-            run.advance();
-            if (run.finished())
-                QCoreApplication::exit(run.exitStatus());
-        });
+        // The download listens to the port itself and wakes us when it is over.
         if (!run.start() || run.finished())
             return run.exitStatus();
         return QCoreApplication::exec();
@@ -149,7 +161,7 @@ int main(int argc, char** argv) {
         run.wake();
         after();
     });
-    port.setActivityHandler([&] {
+    link.setActivityHandler([&] {
         run.wake();
         after();
     });
