@@ -270,12 +270,7 @@ bool Panel::Form_Load() {
     InstrumentState& s = m_session.state;
     listenToPort();
     if (!Poller::openChosenPort(s, m_session.COM)) {
-        std::string details = m_session.COM.lastError();
-        if (s.ComPort >= 1) {
-            const std::string device = m_session.COM.deviceName(s.ComPort);
-            details = "COM" + std::to_string(s.ComPort) + (device.empty() ? "" : " (" + device + ")") + ": " +
-                      details;
-        }
+        const std::string details = Poller::openFailure(s, m_session.COM);
         // Over SSH or from a launcher the box may go unseen; the reason goes to standard error too.
         std::fprintf(stderr, "calvex: No device found: %s\n", details.c_str());
         m_session.dialogs.message("No device found, try again!", kCriticalStop, details);

@@ -18,6 +18,14 @@ bool Poller::openChosenPort(InstrumentState& state, SerialLink& port) {
     return port.isOpen() || port.open();
 }
 
+std::string Poller::openFailure(const InstrumentState& state, const SerialLink& port) {
+    if (state.ComPort < 1)
+        return port.lastError();
+    const std::string device = port.deviceName(state.ComPort);
+    return "COM" + std::to_string(state.ComPort) + (device.empty() ? "" : " (" + device + ")") + ": " +
+           port.lastError();
+}
+
 std::int64_t Poller::msUntilDeadline() const {
     if (m_phase != Phase::Waiting)
         return -1;

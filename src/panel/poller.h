@@ -51,6 +51,8 @@ public:
 
     // Opens the port chosen by ComPort with the line settings; false when it cannot be opened.
     static bool openChosenPort(InstrumentState& state, SerialLink& port);
+    // Why the chosen port did not open, with what it stands for: "COM1 (/dev/ttyUSB0): No such device".
+    static std::string openFailure(const InstrumentState& state, const SerialLink& port);
 
 private:
     void startAttempt();

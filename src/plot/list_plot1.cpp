@@ -50,7 +50,6 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
         action->setObjectName(key);
         action->setToolTip(key);
         action->setData(QString(key));
-        Toolbar1->widgetForAction(action)->setAccessibleName(key);
         const std::string keyText = key;
         connect(action, &QAction::triggered, this, [this, keyText] { Toolbar1_ButtonClick(keyText); });
     }

@@ -44,11 +44,7 @@ bool MemoryRun::start() {
     s.ComPort = m_options.comPort();
     s.AutoScan = false;
     if (!Poller::openChosenPort(s, m_session.COM)) {
-        const std::string device = m_session.COM.deviceName(s.ComPort);
-        m_session.dialogs.message("No device found: COM" + std::to_string(s.ComPort) +
-                                      (device.empty() ? "" : " (" + device + ")") + ": " +
-                                      m_session.COM.lastError(),
-                                  kCriticalStop);
+        m_session.dialogs.message("No device found: " + Poller::openFailure(s, m_session.COM), kCriticalStop);
         m_finished = true;
         m_exitStatus = 1;
         return false;

@@ -24,11 +24,7 @@ bool RecordRun::start() {
     s.AutoScan = m_options.autoScan();
     m_session.COM.setActivityHandler([this] { wake(); });
     if (!Poller::openChosenPort(s, m_session.COM)) {
-        const std::string device = m_session.COM.deviceName(s.ComPort);
-        m_session.dialogs.message("No device found: COM" + std::to_string(s.ComPort) +
-                                      (device.empty() ? "" : " (" + device + ")") + ": " +
-                                      m_session.COM.lastError(),
-                                  kCriticalStop);
+        m_session.dialogs.message("No device found: " + Poller::openFailure(s, m_session.COM), kCriticalStop);
         finish(kExitError);
         return false;
     }
