@@ -135,7 +135,9 @@ void RecordRun::lineWritten() {
     std::vector<ReadingValue> values{measured(s, s.T1Value)};
     if (m_dual) {
         values.push_back(measured(s, s.T2Value));
-        values.push_back(measured(s, s.T1T2Value));
+        // The difference as the statistics window takes it: rounded to the tenth the line shows, so
+        // that a line equal to an extreme moves its time as it does there.
+        values.push_back(measured(s, s.UnitC ? s.T1T2C : s.UnitF ? s.T1T2F : s.T1T2K));
     }
     m_stats->sample(values, s.SampleTime);
     showProgress();

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "e2e/sim_process.h"
+
+namespace calvex {
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::filesystem::path tempFile(const std::string& what) {
+    return std::filesystem::temp_directory_path() /
+           ("calvex-record-e2e-" + std::to_string(::getpid()) + "-" + what + ".txt");
+}
+
+// calvex-record as a user starts it from a shell with no display.
+struct RecordProcess {
+    explicit RecordProcess(const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("WAYLAND_DISPLAY");
+        process.setProcessEnvironment(environment);
+        process.setProgram(CALVEX_RECORD);
+        process.setArguments(arguments);
+        process.start();
+        process.waitForStarted(test::kPatienceMs);
+    }
+    ~RecordProcess() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+    bool finish(int ms) {
+        return test::waitUntil([this] { return process.state() == QProcess::NotRunning; }, ms);
+    }
+    std::string out() { return process.readAllStandardOutput().toStdString(); }
+    std::string err() { return process.readAllStandardError().toStdString(); }
+    QProcess process;
+};
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
+        lines.push_back(text.substr(from, end - from));
+    EXPECT_EQ(from, text.size()) << "the file does not end on a whole line";
+    return lines;
+}
+
+int seconds(const std::string& stamp) {
+    return std::stoi(stamp.substr(0, 2)) * 3600 + std::stoi(stamp.substr(3, 2)) * 60 +
+           std::stoi(stamp.substr(6, 2));
+}
+
+// Each line numbered from 1 with the sim's reading, the stamps `every` seconds apart.
+void expectRecording(const std::vector<std::string>& lines, int every) {
+    const std::regex format(R"((\d+)\t(\d\d:\d\d:\d\d)\t25\.1\t24\.9\t0\.2\tC)");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, format)) << lines[i];
+        EXPECT_EQ(m[1].str(), std::to_string(i + 1));
+        if (i > 0) {
+            const std::size_t tab = lines[i - 1].find('\t');
+            const int gap = (seconds(m[2].str()) - seconds(lines[i - 1].substr(tab + 1, 8)) + 86400) % 86400;
+            EXPECT_EQ(gap, every) << lines[i];
+        }
+    }
+}
+
+const QStringList kSteadySim{"--model", "dual", "--unit", "C",        "--t1",
+                             "25.1",    "--t2", "24.9",   "--period", "200"};
+
+TEST(RecordBinary, NineSecondsEveryTwoSecondsWritesTheSimsReading) {
+    test::SimProcess sim(kSteadySim);
+    ASSERT_FALSE(sim.device().empty());
+    const std::filesystem::path file = tempFile("duration");
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "2", "--duration", "9",
+                          "--output", QString::fromStdString(file.string())});
+    ASSERT_TRUE(record.finish(9000 + test::kPatienceMs));
+    EXPECT_EQ(record.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(record.process.exitCode(), 0);
+    const std::vector<std::string> lines = splitLines(readFile(file));
+    std::filesystem::remove(file);
+    EXPECT_GE(lines.size(), 4u);
+    EXPECT_LE(lines.size(), 5u);
+    expectRecording(lines, 2);
+    const std::string summary = record.err();
+    EXPECT_EQ(summary.rfind(
+                  "calvex-record: " + std::to_string(lines.size()) + " lines written to " + file.string(), 0),
+              0u)
+        << summary;
+    EXPECT_NE(summary.find("  T1: maximum 25.1 at "), std::string::npos) << summary;
+    EXPECT_NE(summary.find(", average 0.2 C\n"), std::string::npos) << summary;
+    EXPECT_EQ(record.out(), "");
+}
+
+TEST(RecordBinary, SigTermLeavesWholeLinesAndExitsZero) {
+    test::SimProcess sim(kSteadySim);
+    const std::filesystem::path file = tempFile("sigterm");
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--output",
+                          QString::fromStdString(file.string())});
+    ASSERT_TRUE(test::waitUntil([&] { return splitLines(readFile(file)).size() >= 2; }, test::kPatienceMs));
+    record.process.terminate();
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    EXPECT_EQ(record.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(record.process.exitCode(), 0);
+    const std::vector<std::string> lines = splitLines(readFile(file));
+    std::filesystem::remove(file);
+    EXPECT_GE(lines.size(), 2u);
+    expectRecording(lines, 1);
+    EXPECT_NE(record.err().find(std::to_string(lines.size()) + " lines written"), std::string::npos);
+}
+
+const QStringList kMemorySim{"--set", "10 dual C K: 25.1 24.9, 25.3 ----, OL -OL", "--set",
+                             "60 single F J: 70.1, 70.2"};
+
+TEST(RecordBinary, MemoryListsTheSets) {
+    test::SimProcess sim(kMemorySim);
+    RecordProcess record({"--memory", "--port", QString::fromStdString(sim.device())});
+    ASSERT_TRUE(record.finish(test::kPatienceMs * 2));
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    const std::string out = record.out();
+    const std::string head = "Set\tSampling\tRecords\n1\t10\t3\n2\t60\t2\nRemained\t";
+    EXPECT_EQ(out.substr(0, head.size()), head) << out;
+    EXPECT_EQ(out.back(), '\n');
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4) << out;
+}
+
+TEST(RecordBinary, MemorySetIsWrittenAsTheDataListSavesIt) {
+    test::SimProcess sim(kMemorySim);
+    const std::filesystem::path file = tempFile("set");
+    RecordProcess record({"--memory", "--port", QString::fromStdString(sim.device()), "--set", "1", "--start",
+                          "23:59:55", "--output", QString::fromStdString(file.string())});
+    ASSERT_TRUE(record.finish(test::kPatienceMs * 2));
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    EXPECT_EQ(readFile(file),
+              "1\t23:59:55\t25.1\t24.9\t0.2\tC\t\r\n"
+              "2\t00:00:05\t25.3\t----\t----\tC\t\r\n"
+              "3\t00:00:15\tOL\t-OL\tOL\tC\t\r\n");
+    std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace calvex
