@@ -77,16 +77,31 @@ bool Recorder::startFile(const std::string& path, bool append) {
 // A file continued after a restart: its lines stay, a line torn by a crash or a full disk is cut
 // off, and the numbering follows its last whole line.
 bool Recorder::continueFile(std::FILE* file) {
-    std::string text;
+    // One pass in chunks, so a file of any length is continued in bounded memory: the lines, where
+    // the last whole one ends, and the start of that line (where its number stands).
+    constexpr std::size_t kNumberRoom = 32;
+    long lines = 0;
+    std::uintmax_t position = 0;
+    std::string current;
+    std::string last;
     char chunk[65536];
     std::fseek(file, 0, SEEK_SET);
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        text.append(chunk, got);
+    m_wholeBytes = 0;
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        for (std::size_t k = 0; k < got; ++k, ++position) {
+            if (chunk[k] == '\n') {
+                ++lines;
+                m_wholeBytes = position + 1;
+                last.swap(current);
+                current.clear();
+            } else if (current.size() < kNumberRoom) {
+                current += chunk[k];
+            }
+        }
+    }
     if (std::ferror(file))
         return false;
-    const std::size_t end = text.rfind('\n');
-    m_wholeBytes = end == std::string::npos ? 0 : end + 1;
-    if (m_wholeBytes < text.size()) {
+    if (m_wholeBytes < position) {
         std::error_code cut;
         std::filesystem::resize_file(m_session.DataFileName, m_wholeBytes, cut);
         if (cut) {
@@ -94,14 +109,8 @@ bool Recorder::continueFile(std::FILE* file) {
             return false;
         }
     }
-    if (m_wholeBytes > 0) {
-        const std::size_t start = text.rfind('\n', m_wholeBytes - 2);
-        const std::string last = text.substr(start == std::string::npos ? 0 : start + 1);
-        const double number = leadingNumber(last);
-        const long lines =
-            static_cast<long>(std::count(text.begin(), text.begin() + static_cast<long>(m_wholeBytes), '\n'));
-        m_numberBase = number >= 1 ? std::lround(number) : lines;
-    }
+    const double number = leadingNumber(last);
+    m_numberBase = number >= 1 ? std::lround(number) : lines;
     return std::fseek(file, 0, SEEK_END) == 0;
 }
 

@@ -95,7 +95,9 @@ TEST(RecordBinary, NineSecondsEveryTwoSecondsWritesTheSimsReading) {
     EXPECT_EQ(record.process.exitCode(), 0);
     const std::vector<std::string> lines = splitLines(readFile(file));
     std::filesystem::remove(file);
-    EXPECT_GE(lines.size(), 4u);
+    // Samples fall on ticks 1, 3, 5, 7 and 9 (0.96 s apart); the file starts with the first frame,
+    // which a loaded machine may deliver after the third tick.
+    EXPECT_GE(lines.size(), 3u);
     EXPECT_LE(lines.size(), 5u);
     expectRecording(lines, 2);
     const std::string summary = record.err();
