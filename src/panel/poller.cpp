@@ -35,6 +35,7 @@ std::int64_t Poller::msUntilDeadline() const {
 
 void Poller::reset() {
     m_phase = Phase::Idle;
+    m_carry.clear();
     forgetReading();
 }
 
@@ -67,8 +68,10 @@ void Poller::startAttempt() {
         recover();
         return;
     }
-    m_port.readAll();
-    m_port.clearInput();
+    if (m_carry.empty()) {
+        m_port.readAll();
+        m_port.clearInput();
+    }
     m_attemptStart = m_clock.monotonicMs();
     m_phase = Phase::Waiting;
     check();
@@ -88,7 +91,7 @@ void Poller::check() {
             m_phase = Phase::Idle;
         }
     } else if (m_phase == Phase::Waiting) {
-        if (m_port.bytesWaiting() >= static_cast<int>(kFrameLength) ||
+        if (m_port.bytesWaiting() + static_cast<int>(m_carry.size()) >= static_cast<int>(kFrameLength) ||
             m_clock.monotonicMs() - m_attemptStart >= kWaitMs) {
             evaluate();
         }
@@ -98,22 +101,41 @@ void Poller::check() {
 
 // Steps 4 to 7: a frame, a retry, or a silent instrument.
 void Poller::evaluate() {
-    const int waiting = m_port.bytesWaiting();
+    const int waiting = m_port.bytesWaiting() + static_cast<int>(m_carry.size());
     if (waiting < static_cast<int>(kFrameLength) && m_silence < kSilentAfter) {
         ++m_silence;
+        m_carry.clear();
         startAttempt();
         return;
     }
     if (m_silence < kSilentAfter) {
-        const std::string block = m_port.readAll();
+        const std::string block = m_carry + m_port.readAll();
+        m_carry.clear();
         m_silence = 0;
-        if (!isFrame(block)) {
-            startAttempt();
+        if (isFrame(block)) {
+            acceptFrame(block);
             return;
         }
-        acceptFrame(block);
+        // A block that begins mid-frame: the frame that starts inside it is taken when it is
+        // whole there, or its start is kept for the next attempt. Without this, reads that always
+        // split the frames at the same place (a pseudo-terminal, an adapter's latency timer) would
+        // never show a frame from a steady instrument.
+        for (std::size_t start = block.find('\x02'); start != std::string::npos;
+             start = block.find('\x02', start + 1)) {
+            const std::string_view rest = std::string_view(block).substr(start);
+            if (rest.size() >= kFrameLength && isFrame(rest)) {
+                acceptFrame(std::string(rest));
+                return;
+            }
+            if (rest.size() < kFrameLength) {
+                m_carry = std::string(rest);
+                break;
+            }
+        }
+        startAttempt();
         return;
     }
+    m_carry.clear();
     onSilent();
 }
 
@@ -156,6 +178,7 @@ void Poller::acceptFrame(const std::string& block) {
 // scans again from there. With a port the user chose it stays on that port: it closes it and
 // reopens it on the following ticks, so an adapter pulled and put back is found again.
 void Poller::recover() {
+    m_carry.clear();
     m_port.close();
     showNoCom();
     if (m_state.AutoScan) {

@@ -74,6 +74,9 @@ private:
     int m_silence = 0;
     std::int64_t m_attemptStart = 0;
     std::int64_t m_lastFrame = 0;
+    // The start of a frame that a block which failed the marks ended with: the next attempt
+    // begins with it, so a line whose reads always split frames at the same place is still read.
+    std::string m_carry;
     bool m_checking = false;
 };
 

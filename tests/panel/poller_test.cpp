@@ -73,6 +73,22 @@ TEST(Poller, FlushesWhatWaitedBeforeTheTick) {
     EXPECT_EQ(rig.view.readings, 1);
 }
 
+// Reads that always split the frames at the same place (seen on a pseudo-terminal: every read
+// held the last six bytes of one frame and the first three of the next) still show the reading.
+TEST(Poller, FramesSplitAtTheSamePlaceInEveryReadAreStillRead) {
+    for (std::size_t split = 1; split < kFrame.size(); ++split) {
+        PollerRig rig;
+        rig.poller.tick();
+        const std::string stream = kFrame + kFrame + kFrame + kFrame;
+        rig.port.feed(stream.substr(split, 9));  // the first read begins mid-frame
+        rig.poller.wake();
+        rig.port.feed(stream.substr(split + 9, 9));
+        rig.poller.wake();
+        EXPECT_EQ(rig.view.readings, 1) << split;
+        EXPECT_EQ(rig.state.T1Value, ReadingValue(25.1)) << split;
+    }
+}
+
 TEST(Poller, NoiseEveryTwoSecondsNeverShowsNoCom) {
     PollerRig rig;
     rig.poller.tick();
