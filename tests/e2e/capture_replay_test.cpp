@@ -17,17 +17,13 @@
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "support/fake_printer.h"
+#include "support/read_file.h"
 #include "support/scripted_dialogs.h"
 
 namespace calvex {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::readFile;
 
 // The capture's lines of one direction, their hex bytes only.
 std::vector<std::string> bytesOf(const std::string& capture, char direction) {

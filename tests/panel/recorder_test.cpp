@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "panel/recorder.h"
+#include "support/read_file.h"
 #include "support/test_session.h"
 
 namespace calvex {
@@ -28,12 +29,7 @@ struct FakeRecordingView : RecordingView {
     bool recVisible = false;
 };
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::readFile;
 
 struct RecorderRig {
     RecorderRig() {

@@ -1,4 +1,5 @@
 #include "platform/capture_link.h"
+#include "support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ namespace {
 
 const std::string kFrame("\x02\x00\x00\xFB\x60\x00\x64\x00\x03", 9);
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::readFile;
 
 struct CaptureRig {
     // The manual clock reads 1000 s: the capture counts from its own start.

@@ -9,16 +9,12 @@
 #include <sstream>
 
 #include "e2e/sim_process.h"
+#include "support/read_file.h"
 
 namespace calvex {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::readFile;
 
 std::filesystem::path tempFile(const std::string& what) {
     return std::filesystem::temp_directory_path() /

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "record/record_run.h"
+#include "support/read_file.h"
 #include "support/test_session.h"
 
 namespace calvex {
@@ -27,12 +28,7 @@ std::string dualFrame(int t1, int t2) {
 const std::string kFrame("\x02\x00\x00\xFB\x60\x00\x64\x00\x03", 9);        // dual, 25.1 C, T2 "----"
 const std::string kSingleFrame("\x02\x01\x03\xE8\xFF\x00\x00\x01\x03", 9);  // single, 100.0 F, type J
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::readFile;
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
