@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target calvex calvex-sim calvex_data
+cmake --build --preset default -j "$(nproc)" --target calvex calvex-record calvex-sim calvex_data
 
 staging="$(mktemp -d "${TMPDIR:-/tmp}/calvex-staging.XXXXXX")"
 trap 'rm -rf "$staging"' EXIT
@@ -21,7 +21,7 @@ fail() {
     exit 1
 }
 
-for f in bin/calvex bin/calvex-sim share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for f in bin/calvex bin/calvex-record bin/calvex-sim lib/systemd/system/calvex-record@.service share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/man/man1/calvex.1.gz; do
     [ -s "$root/$f" ] || fail "missing /usr/$f"
 done
