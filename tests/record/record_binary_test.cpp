@@ -126,6 +126,27 @@ TEST(RecordBinary, SigTermLeavesWholeLinesAndExitsZero) {
 const QStringList kMemorySim{"--set", "10 dual C K: 25.1 24.9, 25.3 ----, OL -OL", "--set",
                              "60 single F J: 70.1, 70.2"};
 
+// A session captured by calvex-record and played back by calvex-sim --replay gives calvex-record
+// the same reading.
+TEST(RecordBinary, AReplayedCaptureRecordsTheSameReading) {
+    const std::filesystem::path capture = tempFile("capture");
+    {
+        test::SimProcess sim(kSteadySim);
+        RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--count", "3",
+                              "--capture", QString::fromStdString(capture.string())});
+        ASSERT_TRUE(record.finish(test::kPatienceMs));
+        EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    }
+    test::SimProcess replay({"--replay", QString::fromStdString(capture.string())});
+    ASSERT_FALSE(replay.device().empty());
+    RecordProcess record({"--port", QString::fromStdString(replay.device()), "--every", "1", "--count", "1"});
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    const std::string out = record.out();
+    std::filesystem::remove(capture);
+    EXPECT_NE(out.find("\t25.1\t24.9\t0.2\tC\r\n"), std::string::npos) << out;
+}
+
 TEST(RecordBinary, MemoryListsTheSets) {
     test::SimProcess sim(kMemorySim);
     RecordProcess record({"--memory", "--port", QString::fromStdString(sim.device())});
