@@ -57,6 +57,9 @@ bool MemoryRun::start() {
         m_exitStatus = 2;
         return false;
     }
+    // The panel has been polling before its download; here the port was opened a moment ago and
+    // may hold what the line carried before (a pseudo-terminal keeps it): that is no reply.
+    m_session.COM.clearInput();
     m_download.start();
     if (!m_download.running())
         downloaded();

@@ -147,6 +147,27 @@ TEST(RecordBinary, AReplayedCaptureRecordsTheSameReading) {
     EXPECT_NE(out.find("\t25.1\t24.9\t0.2\tC\r\n"), std::string::npos) << out;
 }
 
+// A memory download captured by calvex-record --memory and played back gives the same sets.
+TEST(RecordBinary, AReplayedMemoryDownloadListsTheSameSets) {
+    const std::filesystem::path capture = tempFile("memory-capture");
+    std::string listed;
+    {
+        test::SimProcess sim(kMemorySim);
+        RecordProcess record({"--memory", "--port", QString::fromStdString(sim.device()), "--capture",
+                              QString::fromStdString(capture.string())});
+        ASSERT_TRUE(record.finish(test::kPatienceMs * 2));
+        EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+        listed = record.out();
+    }
+    test::SimProcess replay({"--replay", QString::fromStdString(capture.string())});
+    RecordProcess record({"--memory", "--port", QString::fromStdString(replay.device())});
+    ASSERT_TRUE(record.finish(test::kPatienceMs * 2));
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    EXPECT_EQ(record.out(), listed);
+    EXPECT_NE(listed.find("1\t10\t3\n2\t60\t2\n"), std::string::npos) << listed;
+    std::filesystem::remove(capture);
+}
+
 TEST(RecordBinary, MemoryListsTheSets) {
     test::SimProcess sim(kMemorySim);
     RecordProcess record({"--memory", "--port", QString::fromStdString(sim.device())});
