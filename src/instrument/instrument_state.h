@@ -54,6 +54,12 @@ inline ReadingValue measured(const InstrumentState& state, const ReadingValue& v
     return state.ReadingKnown ? value : ReadingValue();
 }
 
+// Of a channel's readings in C, F and K, the one in `unit` ("C", "F", else K).
+inline const ReadingValue& inUnit(const ReadingValue& unit, const ReadingValue& c, const ReadingValue& f,
+                                  const ReadingValue& k) {
+    return unit.isText("C") ? c : unit.isText("F") ? f : k;
+}
+
 // A reading field as the panel shows it: formatted "0.0", or the no-value mark while unknown.
 inline std::string displayedReading(const InstrumentState& state, const ReadingValue& value) {
     return state.ReadingKnown ? value.format("0.0") : "----";

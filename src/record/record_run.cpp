@@ -137,7 +137,7 @@ void RecordRun::lineWritten() {
         values.push_back(measured(s, s.T2Value));
         // The difference as the statistics window takes it: rounded to the tenth the line shows, so
         // that a line equal to an extreme moves its time as it does there.
-        values.push_back(measured(s, s.UnitC ? s.T1T2C : s.UnitF ? s.T1T2F : s.T1T2K));
+        values.push_back(measured(s, inUnit(s.Unit, s.T1T2C, s.T1T2F, s.T1T2K)));
     }
     m_stats->sample(values, s.SampleTime);
     showProgress();

@@ -66,11 +66,7 @@ void AvgWindow::showUnitAndType(const std::string& unit, const std::string& type
 
 const ReadingValue& AvgWindow::inRunUnit(const ReadingValue& c, const ReadingValue& f,
                                          const ReadingValue& k) const {
-    if (UnitAtStart.isText("C"))
-        return c;
-    if (UnitAtStart.isText("F"))
-        return f;
-    return k;
+    return inUnit(UnitAtStart, c, f, k);
 }
 
 void AvgWindow::CmdStartStop_Click() {

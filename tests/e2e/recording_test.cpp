@@ -25,6 +25,15 @@ std::vector<std::string> lines(const std::filesystem::path& path) {
     return out;
 }
 
+// "PC" set to 1 s, then "Save" to the file.
+void startRecordingEverySecond(Panel& panel, test::ScriptedDialogs& dialogs,
+                               const std::filesystem::path& file) {
+    dialogs.inputAnswers.push_back("1");
+    panel.Toolbar1_ButtonClick("PC");
+    dialogs.saveAnswers.push_back(file.string());
+    panel.Toolbar1_ButtonClick("Save");
+}
+
 TEST(Recording, TheFileHoldsWhatThePanelShowed) {
     test::SimProcess sim(
         {"--model", "dual", "--unit", "F", "--t1", "70.5", "--t2", "----", "--period", "200"});
@@ -41,10 +50,7 @@ TEST(Recording, TheFileHoldsWhatThePanelShowed) {
 
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("calvex-e2e-" + std::to_string(::getpid()) + ".txt");
-    dialogs.inputAnswers.push_back("1");
-    panel.Toolbar1_ButtonClick("PC");
-    dialogs.saveAnswers.push_back(file.string());
-    panel.Toolbar1_ButtonClick("Save");
+    startRecordingEverySecond(panel, dialogs, file);
     ASSERT_TRUE(session.state.RecordingOn);
 
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, test::kPatienceMs));
@@ -107,10 +113,7 @@ TEST(Recording, AnUnpluggedInstrumentLeavesNoValueLinesNotRepeats) {
 
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("calvex-e2e-gap-" + std::to_string(::getpid()) + ".txt");
-    dialogs.inputAnswers.push_back("1");
-    panel.Toolbar1_ButtonClick("PC");
-    dialogs.saveAnswers.push_back(file.string());
-    panel.Toolbar1_ButtonClick("Save");
+    startRecordingEverySecond(panel, dialogs, file);
     ASSERT_TRUE(session.state.RecordingOn);
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, test::kPatienceMs));
 
