@@ -41,6 +41,7 @@ public:
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::string openFile() override { return path; }
     std::string saveFile() override { return path; }
+    PictureChoice savePicture() override { return {}; }
     void setBusy(bool) override {}
 
     std::string path;

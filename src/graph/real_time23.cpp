@@ -9,6 +9,7 @@
 
 #include "graph/graph_windows.h"
 #include "instrument/text_format.h"
+#include "platform/chart_export.h"
 #include "platform/toolbar_images.h"
 #include "platform/toolbar_keys.h"
 #include "platform/twips.h"
@@ -26,6 +27,7 @@ struct ToolbarButton {
 constexpr ToolbarButton kButtons[] = {
     {"Limit", "Limit"},
     {"Print", "Print"},
+    {"Export", "Export Picture"},
 };
 
 }  // namespace
@@ -45,7 +47,8 @@ RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize
       m_session(session),
       m_windows(windows),
       m_image(QFont("Times New Roman", 9)),
-      m_canvas(m_image),
+      m_journal(m_image),
+      m_canvas(m_journal),
       m_chart(session, m_canvas, unitAtStart, dualModelAtStart) {
     setObjectName("RealTime23");
     setWindowTitle("Real Time Graph ");
@@ -143,7 +146,17 @@ void RealTime23::Toolbar1_ButtonClick(const QString& key) {
         m_windows.showRange();
     } else if (key == "Print") {
         printChart();
+    } else if (key == "Export") {
+        exportChart();
     }
+}
+
+void RealTime23::exportChart() {
+    exportChartPicture(
+        m_session.dialogs, m_image.image(), m_image.font(),
+        [this](Canvas& canvas) { return m_journal.replay(canvas); },
+        "The graph has swept for too long to be drawn again as lines and texts; export it as a PNG image, or "
+        "resize the window to start a new sweep.");
 }
 
 void RealTime23::printChart() {

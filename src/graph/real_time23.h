@@ -7,6 +7,7 @@
 
 #include "app/session.h"
 #include "graph/damage_canvas.h"
+#include "graph/drawing_journal.h"
 #include "graph/real_time_chart.h"
 #include "platform/image_canvas.h"
 
@@ -56,10 +57,13 @@ private:
     void Form_Unload();
     void describeChart();
     void printChart();
+    void exportChart();
 
     Session& m_session;
     GraphWindows& m_windows;
     ImageCanvas m_image;
+    // Everything still in view since the frame was drawn, for the vector pictures of "Export".
+    DrawingJournal m_journal;
     DamageCanvas m_canvas;
     RealTimeChart m_chart;
 };

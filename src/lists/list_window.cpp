@@ -12,10 +12,10 @@
 #include "files/save_as_dialog.h"
 #include "files/save_grid_to_file.h"
 #include "lists/grid_view.h"
-#include "lists/list_plot.h"
 #include "platform/toolbar_images.h"
 #include "platform/toolbar_keys.h"
 #include "platform/window_placement.h"
+#include "plot/plot_variables.h"
 
 namespace calvex {
 

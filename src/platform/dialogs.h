@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/picture_format.h"
+
 namespace calvex {
 
 // The program's name, the title of its message boxes.
@@ -30,6 +32,9 @@ public:
     // The save dialog with the filter "All Files (*.*)" and a prompt before replacing a file:
     // the chosen full path, or empty when cancelled.
     virtual std::string saveFile() = 0;
+    // The save dialog of a chart's picture, with the filters "PNG image (*.png)", "SVG image
+    // (*.svg)" and "PDF document (*.pdf)" and a prompt before replacing a file.
+    virtual PictureChoice savePicture() = 0;
     // The hourglass pointer on (true) or the default pointer back (false).
     virtual void setBusy(bool busy) = 0;
 };

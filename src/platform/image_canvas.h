@@ -2,17 +2,15 @@
 
 #include <QFont>
 #include <QImage>
-#include <QPen>
 #include <memory>
-#include <optional>
-#include <utility>
-#include <vector>
 
 #include "platform/canvas.h"
 
 class QPainter;
 
 namespace calvex {
+
+class PainterCanvas;
 
 // A Canvas that draws with QPainter on an image its window keeps and paints.
 class ImageCanvas : public Canvas {
@@ -27,6 +25,7 @@ public:
     void resize(int width, int height);
     // The picture; while a batch is open it is still being drawn on.
     const QImage& image() const { return m_image; }
+    const QFont& font() const { return m_font; }
     void setFont(const QFont& font) { m_font = font; }
 
     // Optional: between beginBatch() and endBatch() one painter stays open for all the calls,
@@ -46,22 +45,17 @@ public:
     void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
-    struct PenKey {
-        Rgb color;
-        int width = 0;
-        LineStyle style = LineStyle::Solid;
-        friend bool operator==(const PenKey&, const PenKey&) = default;
-    };
     void openBatchPainter();
-    void useBatchPen(const PenKey& key);
+    void closeBatchPainter();
+    // Runs one drawing call on the batch's canvas, or on a painter opened for it alone.
+    template <typename Draw>
+    void draw(Draw&& draw);
 
     QImage m_image;
     QFont m_font;
     int m_batchDepth = 0;
     std::unique_ptr<QPainter> m_batch;
-    // The batch painter's pen for lines (none after a text), and the few pens a chart switches between.
-    std::optional<PenKey> m_batchPen;
-    std::vector<std::pair<PenKey, QPen>> m_pens;
+    std::unique_ptr<PainterCanvas> m_batchCanvas;
 };
 
 }  // namespace calvex

@@ -51,6 +51,39 @@ std::string QtDialogs::saveFile() {
     return QFileDialog::getSaveFileName(m_parent, {}, {}, "All Files (*)").toStdString();
 }
 
+PictureChoice QtDialogs::savePicture() {
+    struct Filter {
+        const char* text;
+        const char* suffix;
+        PictureFormat format;
+    };
+    static constexpr Filter kFilters[] = {{"PNG image (*.png)", "png", PictureFormat::Png},
+                                          {"SVG image (*.svg)", "svg", PictureFormat::Svg},
+                                          {"PDF document (*.pdf)", "pdf", PictureFormat::Pdf}};
+    QFileDialog dialog(m_parent, "Export Picture");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList filters;
+    for (const Filter& f : kFilters)
+        filters << f.text;
+    dialog.setNameFilters(filters);
+    // A name typed without an extension gets the filter's before the dialog checks for a file to
+    // replace, so the question is asked about the file that will be written.
+    dialog.setDefaultSuffix(kFilters[0].suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        for (const Filter& f : kFilters)
+            if (chosen == f.text)
+                dialog.setDefaultSuffix(f.suffix);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    PictureChoice choice;
+    choice.path = dialog.selectedFiles().front().toStdString();
+    for (const Filter& f : kFilters)
+        if (dialog.selectedNameFilter() == f.text)
+            choice.filter = f.format;
+    return choice;
+}
+
 void QtDialogs::setBusy(bool busy) {
     if (busy) {
         if (m_busyDepth++ == 0)

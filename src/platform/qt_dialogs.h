@@ -19,6 +19,7 @@ public:
                          const std::string& defaultText) override;
     std::string openFile() override;
     std::string saveFile() override;
+    PictureChoice savePicture() override;
     void setBusy(bool busy) override;
 
 private:

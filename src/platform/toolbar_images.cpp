@@ -115,6 +115,21 @@ void drawLimit(QPainter& p) {
     p.drawPolygon(down, 3);
 }
 
+// A framed picture with an arrow leaving it: the chart going out to a file.
+void drawExport(QPainter& p) {
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(Qt::white);
+    p.drawRect(3, 9, 18, 18);
+    p.setPen(QPen(QColor(192, 0, 0), 2));
+    p.drawPolyline(QPolygon({QPoint(6, 23), QPoint(10, 17), QPoint(14, 20), QPoint(18, 13)}));
+    p.setPen(QPen(QColor(0, 0, 192), 3));
+    p.drawLine(16, 16, 27, 5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 192));
+    const QPoint head[] = {{20, 3}, {29, 3}, {29, 12}};
+    p.drawPolygon(head, 3);
+}
+
 }  // namespace
 
 QIcon toolbarImage(const std::string& key) {
@@ -142,6 +157,8 @@ QIcon toolbarImage(const std::string& key) {
         drawClock(painter);
     } else if (key == "Memory") {
         drawChip(painter);
+    } else if (key == "Export") {
+        drawExport(painter);
     }
     painter.end();
     return QIcon(image);

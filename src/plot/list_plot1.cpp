@@ -7,11 +7,10 @@
 #include <QToolBar>
 
 #include "instrument/text_format.h"
+#include "platform/chart_export.h"
 #include "platform/toolbar_images.h"
 #include "platform/toolbar_keys.h"
 #include "platform/window_placement.h"
-#include "plot/coalescing_canvas.h"
-#include "plot/pen_grouping_canvas.h"
 #include "plot/plot_chart.h"
 #include "plot/plot_windows.h"
 
@@ -23,9 +22,10 @@ namespace {
 constexpr int kDesignWidth = 392;
 constexpr int kDesignHeight = 364;
 constexpr int kToolbarHeight = 28;
-// The caption shows the progress at most this often; every change of the title is a trip to
-// the window system, and a long list changes it tens of thousands of times.
-constexpr qint64 kProgressIntervalMs = 100;
+// The caption shows the progress at most this often (20 times a second, as fast as it can be
+// read); every change of the title is a trip to the window system, and a long list would change
+// it hundreds of thousands of times.
+constexpr qint64 kProgressIntervalMs = 50;
 
 }  // namespace
 
@@ -43,12 +43,12 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setMovable(false);
-    const std::pair<const char*, QIcon> buttons[] = {{"Limit", toolbarImage("Limit")},
-                                                     {"Print", toolbarImage("Print")}};
-    for (const auto& [key, image] : buttons) {
-        QAction* action = Toolbar1->addAction(image, key);
+    const std::pair<const char*, const char*> buttons[] = {
+        {"Limit", "Limit"}, {"Print", "Print"}, {"Export", "Export Picture"}};
+    for (const auto& [key, toolTip] : buttons) {
+        QAction* action = Toolbar1->addAction(toolbarImage(key), toolTip);
         action->setObjectName(key);
-        action->setToolTip(key);
+        action->setToolTip(toolTip);
         action->setData(QString(key));
         const std::string keyText = key;
         connect(action, &QAction::triggered, this, [this, keyText] { Toolbar1_ButtonClick(keyText); });
@@ -91,13 +91,8 @@ void ListPlot1::redraw() {
     const PlotCaption caption{[this] { return m_caption; },
                               [this](const std::string& text) { showProgress(text); }};
     m_canvas.beginBatch();
-    bool drawn;
-    {
-        // Repeated grid lines left out, then lines of one pen gathered: the same picture, drawn faster.
-        PenGroupingCanvas grouped(m_canvas);
-        CoalescingCanvas canvas(grouped);
-        drawn = drawPlot(m_session, canvas, caption, width(), height(), source.grid, source.dual);
-    }
+    const bool drawn =
+        drawPlotChart(m_session, m_canvas, caption, width(), height(), source.grid, source.dual);
     m_canvas.endBatch();
     // The progress shown last may have been skipped: the caption ends as the drawing left it.
     setWindowTitle(QString::fromStdString(m_caption));
@@ -133,7 +128,26 @@ void ListPlot1::Toolbar1_ButtonClick(const std::string& key) {
         if (!m_session.printer.printImage(m_canvas.image()))
             m_session.dialogs.message("The plot could not be printed.", kCriticalStop,
                                       m_session.printer.lastError());
+    } else if (key == "Export") {
+        exportChart();
     }
+}
+
+void ListPlot1::exportChart() {
+    // The vector pictures are the chart drawn again by the redraw's own code, at the window's size.
+    const PlotSource source = m_owner.source();
+    const PlotCaption caption{[this] { return m_caption; },
+                              [this](const std::string& text) { showProgress(text); }};
+    m_caption = windowTitle().toStdString();
+    const QSize size = m_canvas.image().size();
+    exportChartPicture(
+        m_session.dialogs, m_canvas.image(), m_canvas.font(),
+        [&](Canvas& canvas) {
+            return drawPlotChart(m_session, canvas, caption, size.width(), size.height(), source.grid,
+                                 source.dual);
+        },
+        "The list the plot shows is no longer open.");
+    setWindowTitle(QString::fromStdString(m_caption));
 }
 
 void ListPlot1::resizeEvent(QResizeEvent* event) {

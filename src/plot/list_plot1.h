@@ -38,6 +38,7 @@ protected:
 private:
     void redraw();
     void showProgress(const std::string& caption);
+    void exportChart();
     void describeChart(bool dual);
 
     Session& m_session;

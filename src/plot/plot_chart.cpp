@@ -3,6 +3,8 @@
 #include "platform/chart_frame.h"
 
 #include "instrument/text_format.h"
+#include "plot/coalescing_canvas.h"
+#include "plot/pen_grouping_canvas.h"
 #include "plot/plot_list.h"
 
 namespace calvex {
@@ -43,6 +45,16 @@ bool drawPlot(Session& s, Canvas& canvas, const PlotCaption& caption, int client
     if (s.PlotRecordCount <= 0)
         return true;
     return PlotList(s, canvas, caption, grid, dual);
+}
+
+bool drawPlotChart(Session& s, Canvas& target, const PlotCaption& caption, int clientWidth, int clientHeight,
+                   Grid* grid, bool dual) {
+    PenGroupingCanvas grouped(target);
+    CoalescingCanvas canvas(grouped);
+    const bool drawn = drawPlot(s, canvas, caption, clientWidth, clientHeight, grid, dual);
+    canvas.flush();
+    grouped.flush();
+    return drawn;
 }
 
 }  // namespace calvex

@@ -29,4 +29,10 @@ void drawPlotFrame(Session& session, Canvas& canvas, bool dual);
 bool drawPlot(Session& session, Canvas& canvas, const PlotCaption& caption, int clientWidth, int clientHeight,
               Grid* grid, bool dual);
 
+// drawPlot onto `target` the way every front end draws the plot (the window, its exported
+// pictures, calvex-plot): repeated grid lines left out and lines of one pen gathered, the same
+// picture in fewer calls. Everything has reached the target when it returns.
+bool drawPlotChart(Session& session, Canvas& target, const PlotCaption& caption, int clientWidth,
+                   int clientHeight, Grid* grid, bool dual);
+
 }  // namespace calvex

@@ -22,6 +22,7 @@ public:
                          const std::string& defaultText) override;
     std::string openFile() override { return {}; }
     std::string saveFile() override { return {}; }
+    PictureChoice savePicture() override { return {}; }
     void setBusy(bool) override {}
 
     // The text of the last message, to tell outcomes apart.

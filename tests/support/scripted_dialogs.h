@@ -55,6 +55,14 @@ public:
         ++saveDialogs;
         return pop(saveAnswers);
     }
+    PictureChoice savePicture() override {
+        ++pictureDialogs;
+        if (pictureAnswers.empty())
+            return {};
+        PictureChoice answer = pictureAnswers.front();
+        pictureAnswers.pop_front();
+        return answer;
+    }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
     // Runs while a message box is up, as the timers and events under a modal box do.
@@ -63,11 +71,13 @@ public:
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
+    std::deque<PictureChoice> pictureAnswers;  // an empty queue cancels
     std::vector<Message> messages;
     std::vector<Question> questions;
     std::vector<Input> inputs;
     int openDialogs = 0;
     int saveDialogs = 0;
+    int pictureDialogs = 0;
     int busyDepth = 0;
 
 private:

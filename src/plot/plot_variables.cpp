@@ -1,4 +1,4 @@
-#include "lists/list_plot.h"
+#include "plot/plot_variables.h"
 
 #include "app/session.h"
 #include "lists/grid.h"
