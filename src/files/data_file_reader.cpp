@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/session.h"
+#include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
 
@@ -12,10 +13,12 @@ namespace {
 
 constexpr int kInformation = 64;
 
-// Fills the file list that the first line picks, counting the rows in its caption.
+// Fills the file list that the first line picks, counting the rows in its caption (paced: the
+// count shown may lag behind the rows read, and the caption ends with the file's name anyway).
 class FileListSink : public DataFileSink {
 public:
-    FileListSink(ListsApi& lists, std::string title) : m_lists(lists), m_title(std::move(title)) {}
+    FileListSink(ListsApi& lists, const Clock& clock, std::string title)
+        : m_lists(lists), m_progress(clock), m_title(std::move(title)) {}
 
     bool start(bool dual) override {
         m_dual = dual;
@@ -28,7 +31,9 @@ public:
     }
     void record(std::string_view line) override {
         m_window->grid().addItem(line);
-        m_window->setCaption(std::to_string(++m_count) + " Records Completed");
+        ++m_count;
+        if (m_progress.due())
+            m_window->setCaption(std::to_string(m_count) + " Records Completed");
     }
 
     // The caption back to the file's name.
@@ -46,6 +51,7 @@ public:
 
 private:
     ListsApi& m_lists;
+    ProgressThrottle m_progress;
     std::string m_title;
     TableWindow* m_window = nullptr;
     bool m_dual = false;
@@ -86,7 +92,7 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
     session.lists->unload(ListKind::File, false);
     session.lists->unload(ListKind::File, true);
 
-    FileListSink list(*session.lists, std::filesystem::path(path).filename().string());
+    FileListSink list(*session.lists, session.clock, std::filesystem::path(path).filename().string());
     const Outcome outcome = file.read(list);
     list.done();
 

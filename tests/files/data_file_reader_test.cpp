@@ -93,9 +93,63 @@ TEST_F(DataFileReaderTest, ClosesBothFileListsThenCountsInTheCaptionAndEndsWithT
     ASSERT_TRUE(OpenDataFile(t.session, path));
 
     EXPECT_EQ(lists.events, (std::vector<std::string>{"unload File 1", "unload File 2", "show File 2"}));
-    EXPECT_EQ(
-        lists.table(ListKind::File, true)->captions,
-        (std::vector<std::string>{"run 7.txt", "1 Records Completed", "2 Records Completed", "run 7.txt"}));
+    // The clock stands still: the second count comes within the pace and is not shown.
+    EXPECT_EQ(lists.table(ListKind::File, true)->captions,
+              (std::vector<std::string>{"run 7.txt", "1 Records Completed", "run 7.txt"}));
+}
+
+// The file lists, each row's arrival moving the clock on by a fixed step.
+class SteppingLists : public test::FakeLists, private GridObserver {
+public:
+    SteppingLists(test::ManualClock& clock, int stepMs) : m_clock(clock), m_stepMs(stepMs) {}
+    TableWindow* show(ListKind kind, bool dual) override {
+        TableWindow* table = FakeLists::show(kind, dual);
+        table->grid().setObserver(this);
+        return table;
+    }
+
+private:
+    void rowsAppended(int, int) override { m_clock.advanceMs(m_stepMs); }
+    void gridReset() override {}
+    void cellChanged(int, int) override {}
+    void columnWidthChanged(int) override {}
+    void topRowChanged(int) override {}
+    void currentCellChanged(int, int) override {}
+
+    test::ManualClock& m_clock;
+    int m_stepMs;
+};
+
+TEST_F(DataFileReaderTest, TheCountIsShownAtMostEvery50MsAndTheCaptionEndsWithTheFileTitle) {
+    struct Case {
+        int stepMs;  // between two records
+        std::vector<std::string> captions;
+    };
+    const std::vector<Case> cases = {
+        {0, {"week.txt", "1 Records Completed", "week.txt"}},
+        {20, {"week.txt", "1 Records Completed", "4 Records Completed", "7 Records Completed", "week.txt"}},
+        {49,
+         {"week.txt", "1 Records Completed", "3 Records Completed", "5 Records Completed",
+          "7 Records Completed", "week.txt"}},
+        {50,
+         {"week.txt", "1 Records Completed", "2 Records Completed", "3 Records Completed",
+          "4 Records Completed", "5 Records Completed", "6 Records Completed", "7 Records Completed",
+          "week.txt"}},
+    };
+    std::string bytes;
+    for (int i = 1; i <= 7; ++i)
+        bytes += std::to_string(i) + "\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n";
+    const std::string path = folder.file("week.txt");
+    test::TempFolder::write(path, bytes);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stepMs);
+        SteppingLists stepping(t.clock, c.stepMs);
+        t.session.lists = &stepping;
+        ASSERT_TRUE(OpenDataFile(t.session, path));
+        EXPECT_EQ(stepping.table(ListKind::File, true)->captions, c.captions);
+        EXPECT_EQ(stepping.table(ListKind::File, true)->grid().rows(), 8);
+        t.session.lists = &lists;
+    }
 }
 
 TEST_F(DataFileReaderTest, ALineEndSplitAcrossReadsIsOneLineEnd) {
