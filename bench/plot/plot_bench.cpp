@@ -124,6 +124,17 @@ void BM_WalkOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_WalkOnly)->Apply(bothSizes);
 
+// The walk with the repeated lines left out, nothing drawn: what leaving them out costs.
+void BM_CoalescingOnly(benchmark::State& state) {
+    Fixture f(state.range(0));
+    NullCanvas null;
+    for (auto _ : state) {
+        CoalescingCanvas canvas(null);
+        f.draw(canvas);
+    }
+}
+BENCHMARK(BM_CoalescingOnly)->Apply(bothSizes);
+
 // The plot window itself at that size, redrawn as on a resize (caption progress included).
 class BenchList : public TableWindow {
 public:
