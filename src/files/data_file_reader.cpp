@@ -1,6 +1,7 @@
 #include "files/data_file_reader.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/session.h"
 #include "files/progress_throttle.h"
@@ -30,16 +31,21 @@ public:
         return true;
     }
     void record(std::string_view line) override {
-        m_window->grid().addItem(line);
+        // The list hears of the rows when the count is shown, and at the end.
+        m_window->grid().addItemUntold(line);
         ++m_count;
-        if (m_progress.due())
+        if (m_progress.due()) {
+            m_window->grid().tellAppended();
             m_window->setCaption(std::to_string(m_count) + " Records Completed");
+        }
     }
 
-    // The caption back to the file's name.
+    // Every row told, and the caption back to the file's name.
     void done() {
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            m_window->grid().tellAppended();
             m_window->setCaption(m_title);
+        }
     }
     // The list goes, and the memory its rows hold with it.
     void drop() {
@@ -93,8 +99,13 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
     session.lists->unload(ListKind::File, true);
 
     FileListSink list(*session.lists, session.clock, std::filesystem::path(path).filename().string());
-    const Outcome outcome = file.read(list);
-    list.done();
+    Outcome outcome = file.read(list);
+    try {
+        list.done();
+    } catch (const std::bad_alloc&) {
+        // The list's view could not take in the last rows.
+        outcome = Outcome::OutOfMemory;
+    }
 
     const std::string notRead = "The file could not be read to its end:\n" + path;
     const std::string kept =

@@ -98,26 +98,18 @@ TEST_F(DataFileReaderTest, ClosesBothFileListsThenCountsInTheCaptionAndEndsWithT
               (std::vector<std::string>{"run 7.txt", "1 Records Completed", "run 7.txt"}));
 }
 
-// The file lists, each row's arrival moving the clock on by a fixed step.
-class SteppingLists : public test::FakeLists, private GridObserver {
+// A clock that a fixed step passes on every reading: one reading for each record read.
+class SteppingClock : public test::ManualClock {
 public:
-    SteppingLists(test::ManualClock& clock, int stepMs) : m_clock(clock), m_stepMs(stepMs) {}
-    TableWindow* show(ListKind kind, bool dual) override {
-        TableWindow* table = FakeLists::show(kind, dual);
-        table->grid().setObserver(this);
-        return table;
+    explicit SteppingClock(int stepMs) : m_stepMs(stepMs) {}
+    std::int64_t monotonicMs() const override {
+        m_passed += m_stepMs;
+        return ManualClock::monotonicMs() + m_passed;
     }
 
 private:
-    void rowsAppended(int, int) override { m_clock.advanceMs(m_stepMs); }
-    void gridReset() override {}
-    void cellChanged(int, int) override {}
-    void columnWidthChanged(int) override {}
-    void topRowChanged(int) override {}
-    void currentCellChanged(int, int) override {}
-
-    test::ManualClock& m_clock;
     int m_stepMs;
+    mutable std::int64_t m_passed = 0;
 };
 
 TEST_F(DataFileReaderTest, TheCountIsShownAtMostEvery50MsAndTheCaptionEndsWithTheFileTitle) {
@@ -143,12 +135,13 @@ TEST_F(DataFileReaderTest, TheCountIsShownAtMostEvery50MsAndTheCaptionEndsWithTh
     test::TempFolder::write(path, bytes);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stepMs);
-        SteppingLists stepping(t.clock, c.stepMs);
-        t.session.lists = &stepping;
-        ASSERT_TRUE(OpenDataFile(t.session, path));
+        SteppingClock clock(c.stepMs);
+        Session session(t.port, clock, t.dialogs, t.printer);
+        test::FakeLists stepping;
+        session.lists = &stepping;
+        ASSERT_TRUE(OpenDataFile(session, path));
         EXPECT_EQ(stepping.table(ListKind::File, true)->captions, c.captions);
         EXPECT_EQ(stepping.table(ListKind::File, true)->grid().rows(), 8);
-        t.session.lists = &lists;
     }
 }
 
@@ -292,7 +285,8 @@ TEST_F(DataFileReaderTest, MoreRecordsThanTheLimitLeaveNoWindow) {
     }
 }
 
-// Lists whose grid is watched while the file is read: `onRow` runs after each row is added.
+// Lists whose grid is watched while the file is read: `onRow` runs with the last row of each block
+// of rows the list is told of.
 class WatchedLists : public test::FakeLists, public GridObserver {
 public:
     TableWindow* show(ListKind kind, bool dual) override {
@@ -316,8 +310,9 @@ public:
 TEST_F(DataFileReaderTest, RunningOutOfMemoryEndsInAMessageAndNoWindow) {
     WatchedLists watched;
     t.session.lists = &watched;
+    // The list hears of the later rows in one block, which runs out of memory.
     watched.onRow = [](int row) {
-        if (row == 2)
+        if (row >= 2)
             throw std::bad_alloc();
     };
     const std::string path = folder.file("data.txt");

@@ -407,6 +407,7 @@ TEST_F(ListWindowTest, OpeningAndPrintingALongFileRetitleTheWindowOnlyAsOftenAsT
     EXPECT_EQ(log.titles, (std::vector<std::string>{"File List", "calvex-week.txt", "1 Records Completed",
                                                     "calvex-week.txt"}));
     EXPECT_EQ(list->grid().rows(), 301);
+    EXPECT_EQ(list->findChild<QTableView*>("Grid")->model()->rowCount(), 300);
 
     log.titles.clear();
     t.clock.advanceMs(1000);
