@@ -18,37 +18,29 @@ double leadingNumber(std::string_view text) {
     }
     const std::size_t first = i;
     bool point = false;
-    bool digits = false;
+    // Readings have a few digits: with at most 15 of them the digits are an exact integer, and one
+    // division by an exact power of ten rounds to the same nearest double that from_chars finds.
+    // Plotting a week of records reads millions of cells.
+    std::uint64_t mantissa = 0;
+    std::size_t digits = 0;
+    std::size_t decimals = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c >= '0' && c <= '9') {
-            digits = true;
+            if (++digits <= 15)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
         } else if (c == '.' && !point) {
             point = true;
         } else {
             break;
         }
     }
-    if (!digits)
+    if (digits == 0)
         return 0.0;
-    // Readings have a few digits: with at most 15 of them the digits are an exact integer, and one
-    // division by an exact power of ten rounds to the same nearest double that from_chars finds.
-    // Plotting a week of records reads millions of cells.
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (i - first <= (point ? 16u : 15u)) {
-        std::uint64_t mantissa = 0;
-        std::size_t decimals = 0;
-        bool afterPoint = false;
-        for (std::size_t k = first; k < i; ++k) {
-            if (text[k] == '.') {
-                afterPoint = true;
-                continue;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
-            decimals += afterPoint ? 1 : 0;
-        }
+    if (digits <= 15) {
+        static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
         return negative ? -value : value;
     }
