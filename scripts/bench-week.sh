@@ -3,7 +3,8 @@
 # (604,800), each with the week's figure divided by the list's: opening a data file into its file
 # list, saving a list, the stored-data plot's full redraw at 1920x1080 and a list's memory (run
 # offscreen, one process per memory figure). Then "Open" (and the plot of the opened list) through
-# the real windows under a virtual X server, measured as whole processes: wall, CPU, peak memory.
+# the real windows under a virtual X server, measured as whole processes: wall, CPU, peak memory;
+# and the print of the opened 58,300 rows to a PDF through the list window there.
 #
 # Usage: scripts/bench-week.sh [BUILD_DIR] (default build); the bench targets must be built:
 #   cmake --build --preset default --target bench_files bench_lists bench_plot bench_open_window
@@ -83,7 +84,7 @@ for records in 58300 604800; do
         cat "$work/x-$records.txt" >&2
         exit 1
     }
-    grep -E '^(open|plot):' "$work/x-$records.txt" | sed "s/^/$records records, /"
+    grep -E '^(open|plot|print):' "$work/x-$records.txt" | sed "s/^/$records records, /"
     wall[$records]=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
         for (i = 1; i <= n; ++i) s = s * 60 + t[i]; print s }' "$work/x-$records.txt")
     cpu[$records]=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { print u + s }' "$work/x-$records.txt")
@@ -101,3 +102,6 @@ awk -v w1="${wall[58300]}" -v w2="${wall[604800]}" -v c1="${cpu[58300]}" -v c2="
     -v r1="${rss[58300]}" -v r2="${rss[604800]}" 'BEGIN {
     printf "ratio 604800/58300, whole process: wall %.1f, CPU %.1f, peak memory %.1f\n", w2 / w1, c2 / c1, r2 / r1
 }'
+xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb \
+    "$bench/files/bench_open_window" open "$work/dual-58300.txt" print 2>/dev/null | grep -E '^(print|pdf)' |
+    sed 's/^/58300 records, through the list window: /'

@@ -1,17 +1,19 @@
 // "Open" as the user meets it: a dual data file read into the real FileList2 window, and the
 // events that follow (the table's layout and paint, the caption's trips to the window system) run
 // by the event loop, as in the program. Optionally the list's "Plot" afterwards, in the plot
-// window's default size. Run it under a window system (xvfb-run) to count what the screen costs;
-// scripts/bench-week.sh does, and measures the process with /usr/bin/time.
+// window's default size, and its "Print" to a PDF file. Run it under a window system (xvfb-run)
+// to count what the screen costs; scripts/bench-week.sh does, and measures the process with
+// /usr/bin/time.
 //
-//   bench_open_window write RECORDS PATH    writes a dual recording of RECORDS lines
-//   bench_open_window open PATH [plot]      opens it and prints what each step took
+//   bench_open_window write RECORDS PATH          writes a dual recording of RECORDS lines
+//   bench_open_window open PATH [plot] [print]    opens it and prints what each step took
 #include <sys/resource.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "files/data_file_reader.h"
@@ -49,8 +51,9 @@ private:
     QElapsedTimer m_wall;
 };
 
-int open(const std::string& path, bool plot) {
-    Machine m;
+int open(const std::string& path, bool plot, bool print) {
+    const std::string pdf = path + ".pdf";
+    Machine m(print ? pdf : "/dev/null");
     ListWindows lists(m.session);
     PlotWindows plots(m.session);
     m.session.lists = &lists;
@@ -73,15 +76,23 @@ int open(const std::string& path, bool plot) {
             delete step;
             auto* list = dynamic_cast<ListWindow*>(lists.window(ListKind::File, true));
             std::printf("rows: %d\n", list->grid().rows() - 1);
-            if (!plot) {
-                QApplication::quit();
-                return;
-            }
-            auto* plotStep = new Step("plot");
-            list->Toolbar1_ButtonClick("Plot");
-            QTimer::singleShot(0, [plotStep] {
-                plotStep->report();
-                delete plotStep;
+            auto* plotStep = plot ? new Step("plot") : nullptr;
+            if (plot)
+                list->Toolbar1_ButtonClick("Plot");
+            QTimer::singleShot(0, [&, list, plotStep] {
+                if (plotStep != nullptr) {
+                    plotStep->report();
+                    delete plotStep;
+                }
+                if (print) {
+                    // The events of every printed line run inside.
+                    Step printStep("print");
+                    list->Toolbar1_ButtonClick("Print");
+                    printStep.report();
+                    std::printf("pdf bytes: %ju\n",
+                                static_cast<std::uintmax_t>(std::filesystem::file_size(pdf)));
+                    std::remove(pdf.c_str());
+                }
                 QApplication::quit();
             });
         });
@@ -101,12 +112,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_open_window: %s could not be written\n", argv[3]);
         return 1;
     }
-    if (command == "open" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "plot"))) {
+    bool plot = false;
+    bool print = false;
+    bool known = command == "open" && argc >= 3;
+    for (int i = 3; i < argc; ++i) {
+        const std::string step = argv[i];
+        plot = plot || step == "plot";
+        print = print || step == "print";
+        known = known && (step == "plot" || step == "print");
+    }
+    if (known) {
         QApplication app(argc, argv);
-        return calvex::bench::open(argv[2], argc == 4);
+        return calvex::bench::open(argv[2], plot, print);
     }
     std::fprintf(stderr,
                  "usage: bench_open_window write RECORDS PATH\n"
-                 "       bench_open_window open PATH [plot]\n");
+                 "       bench_open_window open PATH [plot] [print]\n");
     return 2;
 }
