@@ -1,8 +1,10 @@
 #include "files/data_file_reader.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/session.h"
+#include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
 
@@ -12,10 +14,12 @@ namespace {
 
 constexpr int kInformation = 64;
 
-// Fills the file list that the first line picks, counting the rows in its caption.
+// Fills the file list that the first line picks, counting the rows in its caption (paced: the
+// count shown may lag behind the rows read, and the caption ends with the file's name anyway).
 class FileListSink : public DataFileSink {
 public:
-    FileListSink(ListsApi& lists, std::string title) : m_lists(lists), m_title(std::move(title)) {}
+    FileListSink(ListsApi& lists, const Clock& clock, std::string title)
+        : m_lists(lists), m_progress(clock), m_title(std::move(title)) {}
 
     bool start(bool dual) override {
         m_dual = dual;
@@ -27,14 +31,21 @@ public:
         return true;
     }
     void record(std::string_view line) override {
-        m_window->grid().addItem(line);
-        m_window->setCaption(std::to_string(++m_count) + " Records Completed");
+        // The list hears of the rows when the count is shown, and at the end.
+        m_window->grid().addItemUntold(line);
+        ++m_count;
+        if (m_progress.due()) {
+            m_window->grid().tellAppended();
+            m_window->setCaption(std::to_string(m_count) + " Records Completed");
+        }
     }
 
-    // The caption back to the file's name.
+    // Every row told, and the caption back to the file's name.
     void done() {
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            m_window->grid().tellAppended();
             m_window->setCaption(m_title);
+        }
     }
     // The list goes, and the memory its rows hold with it.
     void drop() {
@@ -46,6 +57,7 @@ public:
 
 private:
     ListsApi& m_lists;
+    ProgressThrottle m_progress;
     std::string m_title;
     TableWindow* m_window = nullptr;
     bool m_dual = false;
@@ -86,9 +98,14 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
     session.lists->unload(ListKind::File, false);
     session.lists->unload(ListKind::File, true);
 
-    FileListSink list(*session.lists, std::filesystem::path(path).filename().string());
-    const Outcome outcome = file.read(list);
-    list.done();
+    FileListSink list(*session.lists, session.clock, std::filesystem::path(path).filename().string());
+    Outcome outcome = file.read(list);
+    try {
+        list.done();
+    } catch (const std::bad_alloc&) {
+        // The list's view could not take in the last rows.
+        outcome = Outcome::OutOfMemory;
+    }
 
     const std::string notRead = "The file could not be read to its end:\n" + path;
     const std::string kept =

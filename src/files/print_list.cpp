@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/session.h"
+#include "files/progress_throttle.h"
 #include "lists/grid.h"
 
 namespace calvex {
@@ -38,6 +39,8 @@ bool printList(Session& session, const ListAccessor& list, const EventPump& pump
     if (panel != nullptr)
         panel->setPolling(false);
     const std::string caption = window->caption();
+    // The count shown may lag behind the lines printed; the caption comes back at the end anyway.
+    ProgressThrottle progress(session.clock);
 
     bool closed = false;
     bool ok = printer.printLine(layout.heading) && printer.printLine(layout.rule);
@@ -51,7 +54,8 @@ bool printList(Session& session, const ListAccessor& list, const EventPump& pump
         if (i >= window->grid().rows())
             break;
         const std::string line = printLine(window->grid(), i, layout.widths);
-        window->setCaption(std::to_string(i) + " record(s) completed");
+        if (progress.due())
+            window->setCaption(std::to_string(i) + " record(s) completed");
         pump();
         if (list() == nullptr) {
             closed = true;

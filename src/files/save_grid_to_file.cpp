@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/session.h"
+#include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
 
@@ -127,11 +128,14 @@ bool SaveGridToFile(Session& session, TableWindow& window) {
     }
 
     Grid& grid = window.grid();
+    // The count shown may lag behind the rows written; the caption comes back at the end anyway.
+    ProgressThrottle progress(session.clock);
     std::string buffer;
     buffer.reserve(1 << 16);
     bool ok = true;
     for (int i = 1; i < grid.rows() && ok; ++i) {
-        window.setCaption(std::to_string(i) + "Records Completed");
+        if (progress.due())
+            window.setCaption(std::to_string(i) + "Records Completed");
         appendListFileLine(buffer, grid.rowText(i), grid.cols());
         if (buffer.size() >= (1 << 16) - 512 || i == grid.rows() - 1) {
             errno = 0;

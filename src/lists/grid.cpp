@@ -24,6 +24,7 @@ std::pair<std::size_t, std::size_t> fieldRange(const std::string& row, int col) 
 Grid::Grid(int cols, int rows)
     : m_widths(static_cast<std::size_t>(std::max(cols, 1)), 64), m_cols(std::max(cols, 1)) {
     m_rows.resize(static_cast<std::size_t>(std::max(rows, 1)));
+    m_told = this->rows();
 }
 
 void Grid::setRows(int rows) {
@@ -32,6 +33,7 @@ void Grid::setRows(int rows) {
     m_rows.shrink_to_fit();
     m_row = std::min(m_row, rows - 1);
     m_topRow = std::min(m_topRow, std::max(rows - 1, 1));
+    m_told = rows;
     if (m_observer)
         m_observer->gridReset();
 }
@@ -80,8 +82,14 @@ void Grid::setCell(int row, int col, std::string_view value) {
 
 void Grid::addItem(std::string_view text) {
     m_rows.emplace_back(text);
-    if (m_observer)
-        m_observer->rowsAppended(rows() - 1, rows() - 1);
+    tellAppended();
+}
+
+void Grid::tellAppended() {
+    const int first = m_told;
+    m_told = rows();
+    if (m_observer && first < m_told)
+        m_observer->rowsAppended(first, m_told - 1);
 }
 
 int Grid::columnWidth(int col) const {

@@ -46,6 +46,12 @@ public:
 
     // Appends a row after the last one; the text is split at each TAB into the cells from column 0 on.
     void addItem(std::string_view text);
+    // The same, but the observer hears of it only at tellAppended(): a view that is told of rows
+    // one by one does its bookkeeping for each, which a file of hundreds of thousands of rows
+    // would spend most of its reading on.
+    void addItemUntold(std::string_view text) { m_rows.emplace_back(text); }
+    // Tells the observer of the rows added untold, as one block.
+    void tellAppended();
 
     int columnWidth(int col) const;
     void setColumnWidth(int col, int width);
@@ -57,6 +63,8 @@ public:
 
 private:
     std::vector<std::string> m_rows;
+    // Rows the observer has been told of.
+    int m_told = 1;
     std::vector<int> m_widths;
     int m_cols;
     int m_row = 0;

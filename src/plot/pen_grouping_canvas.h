@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -17,8 +19,16 @@ namespace calvex {
 //
 // The overlap test assumes the target puts no pixel of a line further than the line's width plus
 // one pixel from the segment between its end points (true of ImageCanvas). Texts and boxes are
-// never passed. Calls reach the target when the held lines run over a bound, and on flush() (also
+// never passed. Calls reach the target when the held calls run over a bound, and on flush() (also
 // run by the destructor).
+//
+// On an ImageCanvas the solid one-pixel lines that stay within one pixel column are also composed
+// here, pixel by pixel, the later line over the earlier as the image would have them, and reach it
+// as one box per run of one colour in a column: a curve of hundreds of records to a pixel is a
+// handful of boxes, not hundreds of lines. The image's rule for such a line through pixel centres
+// is kept exactly: a line from row a to row b sets rows min(a, b) + 1 to max(a, b) of its column,
+// and a line of no length, from a point inside the image, sets only the pixel one down and one to
+// the right of that point. Whatever else arrives first sends the composed pixels out.
 class PenGroupingCanvas : public CanvasFilter {
 public:
     explicit PenGroupingCanvas(Canvas& target);
@@ -55,11 +65,30 @@ private:
         std::string text;
     };
 
+    // A pixel column being composed: the colour of each row (0 untouched, else 1 << 24 | rgb).
+    struct Column {
+        bool used = false;
+        int x = 0;
+        int top = 0;
+        int bottom = -1;
+        std::vector<std::uint32_t> rows;
+    };
+
+    void add(Group group);
     void send(const Group& group);
     void sendOldest();
+    // True when the line was composed (or sets no pixel of the image at all).
+    bool compose(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style);
+    Column& column(int x);
+    void sendColumn(Column& column);
+    void sendColumns();
 
     std::deque<Group> m_groups;
-    std::size_t m_heldLines = 0;
+    std::size_t m_held = 0;
+    const bool m_composing;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    std::array<Column, 2> m_columns;
 };
 
 }  // namespace calvex

@@ -1,6 +1,8 @@
 #include "plot/plot_list.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "instrument/text_format.h"
 #include "lists/grid.h"
@@ -22,13 +24,45 @@ constexpr std::array<Series, 1> kSingleSeries{{{2, kBlack, false}}};
 // Dotted grid lines, as eighths of the height above the baseline, in the order they are drawn.
 constexpr std::array<int, 7> kDottedEighths{1, 7, 6, 5, 8, 3, 2};
 
-// True when `place` (1-based in the range) is one of k * count / parts for k = 1 .. parts, the
-// division dropping the fraction.
-bool atFraction(long long place, long long count, int parts) {
-    for (long long k = 1; k <= parts; ++k)
-        if (place == k * count / parts)
-            return true;
-    return false;
+// The places (1-based in the range) k * count / parts for k = 1 .. parts, the division dropping
+// the fraction, and whether a place is one of them. The places are walked in rising order, so each
+// test is a comparison or two.
+template <int Parts>
+class Fractions {
+public:
+    explicit Fractions(long long count) {
+        for (long long k = 1; k <= Parts; ++k)
+            m_places[static_cast<std::size_t>(k - 1)] = k * count / Parts;
+        std::sort(m_places.begin(), m_places.end());
+    }
+    // Places must be asked in rising order.
+    bool contains(long long place) {
+        while (m_next < m_places.size() && m_places[m_next] < place)
+            ++m_next;
+        return m_next < m_places.size() && m_places[m_next] == place;
+    }
+
+private:
+    std::array<long long, Parts> m_places{};
+    std::size_t m_next = 0;
+};
+
+// The fields of one row, looked up once in one pass: a field the row does not have is empty.
+template <std::size_t Count>
+std::array<std::string_view, Count> fieldsOf(std::string_view row) {
+    std::array<std::string_view, Count> fields{};
+    std::size_t field = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (row[i] != '\t')
+            continue;
+        fields[field] = row.substr(start, i - start);
+        start = i + 1;
+        if (++field == Count)
+            return fields;
+    }
+    fields[field] = row.substr(start);
+    return fields;
 }
 
 // A record number or count as a whole number; values no list can reach are held at a bound.
@@ -67,11 +101,17 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
     const std::size_t seriesCount = dual ? kDualSeries.size() : kSingleSeries.size();
     std::array<double, 3> previousY{};
     std::string unit;
-    std::string cell;
+    std::string progress;
+    Fractions<5> fifths(count);
+    Fractions<10> tenths(count);
 
     for (long long i = first; i <= last; ++i) {
-        if (caption.set)
-            caption.set(std::to_string(i) + " Records Completed");
+        if (caption.set) {
+            // Built in place: the text of every record, for a caption that shows a few of them.
+            progress = std::to_string(i);
+            progress += " Records Completed";
+            caption.set(progress);
+        }
         if (i < 1 || i >= grid->rows())
             return false;
         const int row = static_cast<int>(i);
@@ -86,9 +126,11 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
             canvas.line(L, y, L + W, y, gridColor, 1, LineStyle::Dotted);
         }
 
-        unit = grid->cell(row, unitColumn);
+        // Columns 0 to 5 of the row; the unit column is 3 or 5.
+        const std::array<std::string_view, 6> fields = fieldsOf<6>(grid->rowText(row));
+        unit.assign(fields[static_cast<std::size_t>(unitColumn)]);
         for (std::size_t k = 0; k < seriesCount; ++k) {
-            cell = grid->cell(row, series[k].column);
+            const std::string_view cell = fields[static_cast<std::size_t>(series[k].column)];
             // The marks are told apart before any number is read from them: the 0 of "-OL",
             // converted, would lie above an axis wholly below zero (or below 273.2 K) and put a
             // negative overload at the top.
@@ -114,16 +156,18 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
         s.DataPlotPrevX = static_cast<float>(xc);
 
         const long long place = i - first + 1;
-        if (place == 1 || atFraction(place, count, 5)) {
+        const bool atFifth = fifths.contains(place);
+        const bool atTenth = tenths.contains(place);
+        if (place == 1 || atFifth) {
             canvas.line(xc, B, xc, B - H - 10, gridColor, 1, LineStyle::Dotted);
-            const std::string time = grid->cell(row, 1);
+            const std::string time(fields[1]);
             double x = xc - canvas.textWidth(time) / 2;
             if (i == first)
                 x -= 10;
             if (i == last)
                 x -= 10;
             canvas.drawText(x, B + 10, time, kBlack);
-        } else if (atFraction(place, count, 10)) {
+        } else if (atTenth) {
             canvas.line(xc, B - H * 3.8 / 8, xc, B - H * 4.2 / 8, gridColor, 1, LineStyle::Solid);
         }
     }

@@ -93,9 +93,56 @@ TEST_F(DataFileReaderTest, ClosesBothFileListsThenCountsInTheCaptionAndEndsWithT
     ASSERT_TRUE(OpenDataFile(t.session, path));
 
     EXPECT_EQ(lists.events, (std::vector<std::string>{"unload File 1", "unload File 2", "show File 2"}));
-    EXPECT_EQ(
-        lists.table(ListKind::File, true)->captions,
-        (std::vector<std::string>{"run 7.txt", "1 Records Completed", "2 Records Completed", "run 7.txt"}));
+    // The clock stands still: the second count comes within the pace and is not shown.
+    EXPECT_EQ(lists.table(ListKind::File, true)->captions,
+              (std::vector<std::string>{"run 7.txt", "1 Records Completed", "run 7.txt"}));
+}
+
+// A clock that a fixed step passes on every reading: one reading for each record read.
+class SteppingClock : public test::ManualClock {
+public:
+    explicit SteppingClock(int stepMs) : m_stepMs(stepMs) {}
+    std::int64_t monotonicMs() const override {
+        m_passed += m_stepMs;
+        return ManualClock::monotonicMs() + m_passed;
+    }
+
+private:
+    int m_stepMs;
+    mutable std::int64_t m_passed = 0;
+};
+
+TEST_F(DataFileReaderTest, TheCountIsShownAtMostEvery50MsAndTheCaptionEndsWithTheFileTitle) {
+    struct Case {
+        int stepMs;  // between two records
+        std::vector<std::string> captions;
+    };
+    const std::vector<Case> cases = {
+        {0, {"week.txt", "1 Records Completed", "week.txt"}},
+        {20, {"week.txt", "1 Records Completed", "4 Records Completed", "7 Records Completed", "week.txt"}},
+        {49,
+         {"week.txt", "1 Records Completed", "3 Records Completed", "5 Records Completed",
+          "7 Records Completed", "week.txt"}},
+        {50,
+         {"week.txt", "1 Records Completed", "2 Records Completed", "3 Records Completed",
+          "4 Records Completed", "5 Records Completed", "6 Records Completed", "7 Records Completed",
+          "week.txt"}},
+    };
+    std::string bytes;
+    for (int i = 1; i <= 7; ++i)
+        bytes += std::to_string(i) + "\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n";
+    const std::string path = folder.file("week.txt");
+    test::TempFolder::write(path, bytes);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stepMs);
+        SteppingClock clock(c.stepMs);
+        Session session(t.port, clock, t.dialogs, t.printer);
+        test::FakeLists stepping;
+        session.lists = &stepping;
+        ASSERT_TRUE(OpenDataFile(session, path));
+        EXPECT_EQ(stepping.table(ListKind::File, true)->captions, c.captions);
+        EXPECT_EQ(stepping.table(ListKind::File, true)->grid().rows(), 8);
+    }
 }
 
 TEST_F(DataFileReaderTest, ALineEndSplitAcrossReadsIsOneLineEnd) {
@@ -238,7 +285,8 @@ TEST_F(DataFileReaderTest, MoreRecordsThanTheLimitLeaveNoWindow) {
     }
 }
 
-// Lists whose grid is watched while the file is read: `onRow` runs after each row is added.
+// Lists whose grid is watched while the file is read: `onRow` runs with the last row of each block
+// of rows the list is told of.
 class WatchedLists : public test::FakeLists, public GridObserver {
 public:
     TableWindow* show(ListKind kind, bool dual) override {
@@ -262,8 +310,9 @@ public:
 TEST_F(DataFileReaderTest, RunningOutOfMemoryEndsInAMessageAndNoWindow) {
     WatchedLists watched;
     t.session.lists = &watched;
+    // The list hears of the later rows in one block, which runs out of memory.
     watched.onRow = [](int row) {
-        if (row == 2)
+        if (row >= 2)
             throw std::bad_alloc();
     };
     const std::string path = folder.file("data.txt");

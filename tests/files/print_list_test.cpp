@@ -57,6 +57,8 @@ TEST_F(PrintListTest, ADualTableOfThreeRowsPrintsFiveLines) {
     dual.grid().addItem("1\t14:05:32\t23.4\t25.1\t-1.7\tC");
     dual.grid().addItem("12\t14:05:34\tOL\t-OL\t----\tC");
     dual.grid().addItem("123\t14:05:36\t-1234.5\t1372.0\t-2606.5\tC");
+    // Slow lines: every count is shown.
+    onPump = [this] { t.clock.advanceMs(50); };
 
     ASSERT_TRUE(printDual());
 
@@ -76,6 +78,33 @@ TEST_F(PrintListTest, ADualTableOfThreeRowsPrintsFiveLines) {
     EXPECT_EQ(panel.switches, (std::vector<bool>{false, true}));
     expectRestored(dual, "File List");
     EXPECT_TRUE(t.dialogs.messages.empty());
+}
+
+TEST_F(PrintListTest, TheCountIsShownAtMostEvery50MsAndTheCaptionComesBack) {
+    struct Case {
+        int stepMs;  // between two lines
+        std::vector<std::string> captions;
+    };
+    const std::vector<Case> cases = {
+        {0, {"1 record(s) completed", "File List"}},
+        {20, {"1 record(s) completed", "4 record(s) completed", "File List"}},
+        {49, {"1 record(s) completed", "3 record(s) completed", "5 record(s) completed", "File List"}},
+        {50,
+         {"1 record(s) completed", "2 record(s) completed", "3 record(s) completed", "4 record(s) completed",
+          "5 record(s) completed", "File List"}},
+    };
+    for (int i = 1; i <= 5; ++i)
+        dual.grid().addItem(std::to_string(i) + "\t14:05:32\t1.0\t2.0\t-1.0\tC");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stepMs);
+        dual.captions.clear();
+        pumps = 0;
+        onPump = [this, &c] { t.clock.advanceMs(c.stepMs); };
+        ASSERT_TRUE(printDual());
+        EXPECT_EQ(dual.captions, c.captions);
+        EXPECT_EQ(pumps, 5);
+    }
+    EXPECT_EQ(t.printer.lines.size(), 4u * 7u);
 }
 
 TEST_F(PrintListTest, ASingleTablePrintsItsOwnHeadingAndFourCells) {

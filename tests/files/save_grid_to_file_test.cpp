@@ -93,8 +93,8 @@ TEST_F(SaveGridToFileTest, EveryCellOfARowIsFollowedByATabAndEveryLineEndsWithCr
               "1\t14:05:32\t23.4\t25.1\t-1.7\tC\t\r\n"
               "2\t14:05:34\t\t\t\t\t\r\n"
               "3\t14:05:36\tOL\t-OL\t----\tK\t\r\n");
-    EXPECT_EQ(table.captions, (std::vector<std::string>{"1Records Completed", "2Records Completed",
-                                                        "3Records Completed", "Data List"}));
+    // The clock stands still: the later counts come within the pace and are not shown.
+    EXPECT_EQ(table.captions, (std::vector<std::string>{"1Records Completed", "Data List"}));
     EXPECT_FALSE(t.session.FileChosen);
     EXPECT_EQ(t.dialogs.busyDepth, 0);
     EXPECT_TRUE(t.dialogs.messages.empty());

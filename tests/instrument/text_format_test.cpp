@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "instrument/reading_value.h"
 #include "instrument/text_format.h"
@@ -22,6 +26,29 @@ TEST(TextFormat, LeadingNumber) {
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(leadingNumber(c.text), c.value) << c.text;
+}
+
+TEST(TextFormat, LeadingNumberIsTheNearestDoubleToTheDecimal) {
+    // Readings of every size and precision, and numbers too long for the quick reading.
+    std::vector<std::string> texts = {"0.1",
+                                      "-1357.9",
+                                      "123456789012345",
+                                      "1234567890123456",
+                                      "0.000000000000001",
+                                      "9007199254740993",
+                                      "1.7976931348623157",
+                                      "-0.0",
+                                      "99999.99999",
+                                      "4503599627370497.5"};
+    for (int i = -20000; i <= 20000; i += 7) {
+        texts.push_back(std::to_string(i / 10) + "." + std::to_string(std::abs(i % 10)));
+        texts.push_back(std::to_string(i) + "." + std::to_string(std::abs(i) % 1000));
+    }
+    for (const std::string& text : texts) {
+        double nearest = 0;
+        std::from_chars(text.data(), text.data() + text.size(), nearest);
+        EXPECT_EQ(leadingNumber(text), nearest) << text;
+    }
 }
 
 TEST(TextFormat, RoundHalfEven) {

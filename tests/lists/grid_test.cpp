@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <utility>
 #include <vector>
 
 #include "files/save_grid_to_file.h"
@@ -44,6 +45,30 @@ TEST(GridTest, AddItemSplitsTheTextAtEachTabFromColumnZero) {
         EXPECT_EQ(grid.cell(2, 0), "");
         EXPECT_EQ(grid.cell(-1, 0), "");
     }
+}
+
+TEST(GridTest, RowsAddedUntoldReachTheViewInOneBlockWhenTold) {
+    Grid grid(4, 1);
+    GridTableModel model(grid);
+    std::vector<std::pair<int, int>> inserted;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); });
+    grid.addItem("1\t14:05:32\t23.4\tC");
+    for (int i = 2; i <= 5; ++i)
+        grid.addItemUntold(std::to_string(i) + "\t14:05:34\t23.5\tC");
+    EXPECT_EQ(grid.rows(), 6);
+    EXPECT_EQ(model.rowCount(), 1);
+    grid.tellAppended();
+    grid.tellAppended();  // nothing new: nothing told
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{0, 0}, {1, 4}}));
+    EXPECT_EQ(model.index(4, 0).data().toString(), "5");
+    // Cut back while rows wait untold: the view starts afresh and hears of no old rows.
+    grid.addItemUntold("6\t14:05:36\t23.6\tC");
+    grid.setRows(3);
+    grid.tellAppended();
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(inserted.size(), 2u);
 }
 
 TEST(GridTest, AHeaderOnlyGridHasOneRowAndNoDataRows) {

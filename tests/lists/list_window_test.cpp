@@ -371,6 +371,53 @@ TEST_F(ListWindowTest, OpeningAFileReplacesTheShownFileList) {
     std::remove(path.c_str());
 }
 
+// The titles a window named `name` is given, in order, whichever window of that name it is.
+class TitleLog : public QObject {
+public:
+    explicit TitleLog(QString name) : m_name(std::move(name)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TitleLog() override { QCoreApplication::instance()->removeEventFilter(this); }
+    std::vector<std::string> titles;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange && watched->objectName() == m_name)
+            titles.push_back(static_cast<QWidget*>(watched)->windowTitle().toStdString());
+        return false;
+    }
+
+private:
+    QString m_name;
+};
+
+TEST_F(ListWindowTest, OpeningAndPrintingALongFileRetitleTheWindowOnlyAsOftenAsTheClockAllows) {
+    const std::string path = testing::TempDir() + "calvex-week.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 1; i <= 300; ++i)
+            out << i << "\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n";
+    }
+    TitleLog log("FileList2");
+
+    // The clock stands still: the first count is shown, the others come within the pace.
+    ASSERT_TRUE(OpenDataFile(t.session, path));
+    auto* list = static_cast<ListWindow*>(lists.window(ListKind::File, true));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(log.titles, (std::vector<std::string>{"File List", "calvex-week.txt", "1 Records Completed",
+                                                    "calvex-week.txt"}));
+    EXPECT_EQ(list->grid().rows(), 301);
+    EXPECT_EQ(list->findChild<QTableView*>("Grid")->model()->rowCount(), 300);
+
+    log.titles.clear();
+    t.clock.advanceMs(1000);
+    list->Toolbar1_ButtonClick("Print");
+    EXPECT_EQ(log.titles, (std::vector<std::string>{"1 record(s) completed", "calvex-week.txt"}));
+    EXPECT_EQ(t.printer.lines.size(), 302u);
+    EXPECT_EQ(list->windowTitle(), "calvex-week.txt");
+    std::remove(path.c_str());
+}
+
 TEST_F(ListWindowTest, ClosingAWindowUnloadsItAndARealTimeListStopsReceivingRows) {
     ListWindow* list = showList(ListKind::RealTime, false);
     t.session.ListOpen = true;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "instrument/text_format.h"
 #include "platform/image_canvas.h"
@@ -121,12 +122,72 @@ TEST(PenGroupingCanvasTest, LinesJoinTheirPenOnlyPastWhatTheyCannotTouch) {
                                         "line 0,0-10,0 0/255", "line 0,300-10,300 0/0"}));
 }
 
+TEST(PenGroupingCanvasTest, OnAnImageLinesWithinAColumnGiveThePixelsOfEveryLineDrawn) {
+    // Lines of every kind in a small image, many of them within one pixel column, reaching over the
+    // edges or of no length, among others that cross columns, dotted or wider lines, boxes and texts.
+    const Rgb colors[] = {kBlack, kBlue, kRed};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        auto pick = [&random](int from, int to) {
+            return std::uniform_int_distribution<int>(from, to)(random);
+        };
+        ImageCanvas direct;
+        direct.resize(40, 30);
+        ImageCanvas composed;
+        composed.resize(40, 30);
+        composed.beginBatch();
+        {
+            PenGroupingCanvas grouped(composed);
+            int column = pick(-2, 41);
+            for (int call = 0; call < 3000; ++call) {
+                const Rgb color = colors[pick(0, 2)];
+                const int kind = pick(0, 99);
+                auto both = [&](auto draw) {
+                    draw(static_cast<Canvas&>(direct));
+                    draw(static_cast<Canvas&>(grouped));
+                };
+                if (kind < 80) {
+                    // A curve's step within a column, its ends anywhere in the pixels.
+                    if (pick(0, 30) == 0)
+                        column = pick(-2, 41);
+                    const double x1 = column + pick(0, 9) / 10.0;
+                    const double x2 = column + pick(0, 9) / 10.0;
+                    const double y1 = pick(-50, 350) / 10.0;
+                    const double y2 = pick(0, 3) == 0 ? y1 : pick(-50, 350) / 10.0;
+                    both([&](Canvas& c) { c.line(x1, y1, x2, y2, color, 1, LineStyle::Solid); });
+                } else if (kind < 88) {
+                    const double x1 = pick(-20, 420) / 10.0, y1 = pick(-20, 320) / 10.0;
+                    const double x2 = pick(-20, 420) / 10.0, y2 = pick(-20, 320) / 10.0;
+                    both([&](Canvas& c) { c.line(x1, y1, x2, y2, color, 1, LineStyle::Solid); });
+                } else if (kind < 92) {
+                    const double x = column, y1 = pick(-5, 35), y2 = pick(-5, 35);
+                    const LineStyle style = pick(0, 1) == 0 ? LineStyle::Dotted : LineStyle::Solid;
+                    const int width = style == LineStyle::Dotted ? 1 : 2;
+                    both([&](Canvas& c) { c.line(x, y1, x, y2, color, width, style); });
+                } else if (kind < 96) {
+                    const double x = pick(-2, 41), y = pick(-2, 31);
+                    const double right = x + pick(0, 3), bottom = y + pick(0, 3);
+                    both([&](Canvas& c) { c.fillBox(x, y, right, bottom, color); });
+                } else if (kind < 98) {
+                    const double x = pick(-5, 35), y = pick(-5, 25);
+                    both([&](Canvas& c) { c.drawText(x, y, "1", color); });
+                } else {
+                    both([&](Canvas& c) { c.line(column, 3, column, 3, color, 1, LineStyle::Solid); });
+                }
+            }
+        }
+        composed.endBatch();
+        EXPECT_TRUE(direct.image() == composed.image());
+    }
+}
+
 TEST(PlotPictureTest, TheFastRedrawGivesThePictureOfTheFullWalk) {
     struct Case {
         int records, width, height;
     };
     // Many records to a pixel, and a few pixels to a record.
-    for (const Case c : {Case{1500, 800, 500}, Case{150, 500, 400}}) {
+    for (const Case c : {Case{1500, 800, 500}, Case{150, 500, 400}, Case{12000, 400, 391}}) {
         test::TestSession t;
         test::FakeList list(true);
         fillCrossingList(list, c.records);
