@@ -1,6 +1,7 @@
 #include "memory/set_decoding.h"
 
 #include "app/session.h"
+#include "files/progress_throttle.h"
 #include "instrument/text_format.h"
 #include "lists/grid.h"
 #include "memory/memory_image.h"
@@ -89,10 +90,17 @@ void decodeLoggingSet(Session& session, int setNumber) {
     const std::string caption = list->caption();
 
     session.dialogs.setBusy(true);
-    decodeSetRows(state, set->records, set->sampling, *start, [list](std::size_t r, std::string row) {
-        list->grid().addItem(row);
-        list->setCaption(std::to_string(r) + " Records Completed");
+    // The count is shown as often as it can be read, and the list's view hears of the rows with it.
+    ProgressThrottle progress(session.clock);
+    Grid& grid = list->grid();
+    decodeSetRows(state, set->records, set->sampling, *start, [&](std::size_t r, std::string row) {
+        grid.addItemUntold(row);
+        if (progress.due()) {
+            grid.tellAppended();
+            list->setCaption(std::to_string(r) + " Records Completed");
+        }
     });
+    grid.tellAppended();
     list->setCaption(caption);
     session.dialogs.setBusy(false);
 }

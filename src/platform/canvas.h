@@ -36,6 +36,10 @@ public:
     virtual double textHeight(const std::string& text) const = 0;
     // Text with its top-left corner at (x, y).
     virtual void drawText(double x, double y, const std::string& text, Rgb color) = 0;
+    // Whether the canvas sets the pixels of an image the way Qt's raster painter does for lines
+    // through pixel centres, so that a filter may hand it the pixels a run of lines would set as
+    // boxes instead. A vector document keeps its lines.
+    virtual bool paintsImagePixels() const { return false; }
 };
 
 // A canvas that passes its drawing on to another one: the measures come from the target, and a

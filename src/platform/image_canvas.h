@@ -43,6 +43,7 @@ public:
     double textWidth(const std::string& text) const override;
     double textHeight(const std::string& text) const override;
     void drawText(double x, double y, const std::string& text, Rgb color) override;
+    bool paintsImagePixels() const override { return true; }
 
 private:
     void openBatchPainter();

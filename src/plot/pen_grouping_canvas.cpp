@@ -4,8 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/image_canvas.h"
-
 namespace calvex {
 
 namespace {
@@ -34,7 +32,7 @@ Rgb unpacked(std::uint32_t value) {
 }  // namespace
 
 PenGroupingCanvas::PenGroupingCanvas(Canvas& target)
-    : CanvasFilter(target), m_composing(dynamic_cast<ImageCanvas*>(&target) != nullptr) {}
+    : CanvasFilter(target), m_composing(target.paintsImagePixels()) {}
 
 PenGroupingCanvas::~PenGroupingCanvas() {
     flush();

@@ -22,13 +22,13 @@ namespace calvex {
 // never passed. Calls reach the target when the held calls run over a bound, and on flush() (also
 // run by the destructor).
 //
-// On an ImageCanvas the solid one-pixel lines that stay within one pixel column are also composed
-// here, pixel by pixel, the later line over the earlier as the image would have them, and reach it
-// as one box per run of one colour in a column: a curve of hundreds of records to a pixel is a
-// handful of boxes, not hundreds of lines. The image's rule for such a line through pixel centres
-// is kept exactly: a line from row a to row b sets rows min(a, b) + 1 to max(a, b) of its column,
-// and a line of no length, from a point inside the image, sets only the pixel one down and one to
-// the right of that point. Whatever else arrives first sends the composed pixels out.
+// On a canvas that paints image pixels (ImageCanvas) the solid one-pixel lines that stay within one pixel
+// column are also composed here, pixel by pixel, the later line over the earlier as the image would have
+// them, and reach it as one box per run of one colour in a column: a curve of hundreds of records to a pixel
+// is a handful of boxes, not hundreds of lines. The image's rule for such a line through pixel centres is
+// kept exactly: a line from row a to row b sets rows min(a, b) + 1 to max(a, b) of its column, and a line of
+// no length, from a point inside the image, sets only the pixel one down and one to the right of that point.
+// Whatever else arrives first sends the composed pixels out.
 class PenGroupingCanvas : public CanvasFilter {
 public:
     explicit PenGroupingCanvas(Canvas& target);

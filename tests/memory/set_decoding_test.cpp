@@ -66,9 +66,8 @@ TEST(SetDecoding, RecordsGoToTheListOfTheirModel) {
         FakeTableWindow* list = rig.lists.data(c.dual);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->caption(), "Data List");
-        ASSERT_EQ(list->captions.size(), c.rows.size() + 1);
-        EXPECT_EQ(list->captions[0], "1 Records Completed");
-        EXPECT_EQ(list->captions[c.rows.size() - 1], std::to_string(c.rows.size()) + " Records Completed");
+        // The clock stands still here: the first count is shown, the later ones come too soon to be read.
+        EXPECT_EQ(list->captions, (std::vector<std::string>{"1 Records Completed", "Data List"}));
         EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
         EXPECT_EQ(rig.panel.comPortShown, 1);
         EXPECT_EQ(rig.state().DualModel, c.dual);
