@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs Calvex into a staging folder, as a distribution's package build would, and checks what
 # landed there: the desktop entry and the AppStream metainfo pass their validators, every icon
-# size is present, the manual page formats without warnings and states the COM rule as --help
-# does, and the installed program answers --version with no display. Then builds the .deb and checks that its Depends came out of the
+# size is present, the manual pages format without warnings and calvex's states the COM rule as
+# --help does, and the installed programs answer --version (calvex-plot also draws a picture) with
+# no display. Then builds the .deb and checks that its Depends came out of the
 # libraries the programs link. Any failure fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target calvex calvex-record calvex-sim calvex_data
+cmake --build --preset default -j "$(nproc)" --target calvex calvex-record calvex-plot calvex-sim calvex_data
 
 staging="$(mktemp -d "${TMPDIR:-/tmp}/calvex-staging.XXXXXX")"
 trap 'rm -rf "$staging"' EXIT
@@ -21,8 +22,8 @@ fail() {
     exit 1
 }
 
-for f in bin/calvex bin/calvex-record bin/calvex-sim lib/systemd/system/calvex-record@.service share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/calvex.1.gz; do
+for f in bin/calvex bin/calvex-record bin/calvex-plot bin/calvex-sim lib/systemd/system/calvex-record@.service share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/calvex.1.gz share/man/man1/calvex-plot.1.gz; do
     [ -s "$root/$f" ] || fail "missing /usr/$f"
 done
 for size in 16 32 48 64 128 256; do
@@ -36,12 +37,22 @@ messages="$(desktop-file-validate "$root/share/applications/$id.desktop" 2>&1)" 
 [ -z "$messages" ] || fail "desktop entry: $messages"
 appstreamcli validate --no-net --explain "$root/share/metainfo/$id.metainfo.xml" || fail "metainfo does not validate"
 
-warnings="$(zcat "$root/share/man/man1/calvex.1.gz" | groff -man -ww -z 2>&1)"
-[ -z "$warnings" ] || fail "manual page: $warnings"
+for page in calvex calvex-plot; do
+    warnings="$(zcat "$root/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1)"
+    [ -z "$warnings" ] || fail "manual page $page.1: $warnings"
+done
 
 project_version="$(sed -n 's/^project(calvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex" --version)"
 [ "$version" = "Calvex $project_version" ] || fail "installed calvex --version says '$version', not 'Calvex $project_version'"
+version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex-plot" --version)"
+[ "$version" = "calvex-plot $project_version" ] ||
+    fail "installed calvex-plot --version says '$version', not 'calvex-plot $project_version'"
+# The installed calvex-plot draws a recording's plot with no display.
+printf '1\t10:00:00\t21.5\t20.1\t1.4\tC\r\n2\t10:00:01\t22.0\t20.3\t1.7\tC\r\n' >"$staging/two.txt"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex-plot" "$staging/two.txt" \
+    --output "$staging/two.png" --size 640x480 || fail "installed calvex-plot could not draw a plot"
+file -b "$staging/two.png" | grep -q "PNG image data, 640 x 480," || fail "calvex-plot's picture is not a 640x480 PNG"
 
 # The manual page repeats the COM numbering rule that --help takes from the program: they must agree.
 squeeze() { tr -s ' \n' '  ' | sed 's/^ *//; s/ *$//'; }
@@ -58,4 +69,5 @@ echo "$deb: $(du -k "$deb" | cut -f1) KiB, Depends: $depends"
 echo "$depends" | grep -q libqt6widgets6 || fail "the package's Depends lacks the Qt Widgets library"
 contents="$(dpkg-deb -c "$deb")"
 grep -q " \./usr/bin/calvex$" <<<"$contents" || fail "the package lacks /usr/bin/calvex"
+grep -q " \./usr/bin/calvex-plot$" <<<"$contents" || fail "the package lacks /usr/bin/calvex-plot"
 echo "install-check: passed"

@@ -6,32 +6,11 @@
 #include <string>
 
 #include "app/session.h"
+#include "platform/headless_services.h"
 #include "platform/qt_printer.h"
 #include "platform/system_clock.h"
 
 namespace calvex::bench {
-
-// No instrument is attached in these runs.
-class NoSerialLink : public SerialLink {
-public:
-    void setPortNumber(int number) override { m_number = number; }
-    int portNumber() const override { return m_number; }
-    void setSettings(const std::string&) override {}
-    bool open() override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    bool failed() const override { return false; }
-    std::string lastError() const override { return {}; }
-    std::string deviceName(int) const override { return {}; }
-    std::string describePort(int) const override { return {}; }
-    int bytesWaiting() override { return 0; }
-    std::string readAll() override { return {}; }
-    void clearInput() override {}
-    bool write(std::string_view) override { return false; }
-
-private:
-    int m_number = 1;
-};
 
 // Dialogs that never block a run: messages are counted, file dialogs answer from `path`.
 class SilentDialogs : public Dialogs {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "panel/panel.h"
+#include "platform/headless_services.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
-#include "record/headless_services.h"
 
 namespace {
 

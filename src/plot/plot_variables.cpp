@@ -13,7 +13,15 @@ bool setPlotVariables(Session& session, Grid& grid, ListKind kind, int unitColum
 
     grid.setRow(1);
     grid.setCol(unitColumn);
-    const std::string unit = grid.text();
+    setPlotUnit(session, grid.text());
+    session.PlotRowCount = static_cast<float>(grid.rows() - 1);
+    session.PlotFirstRecord = 1;
+    session.PlotRecordCount = session.PlotRowCount;
+    session.PlotLastRecord = session.PlotRowCount;
+    return true;
+}
+
+void setPlotUnit(Session& session, const std::string& unit) {
     if (unit == "C") {
         session.PlotUnit = "C";
         session.PlotTempLimitMax = 1760;
@@ -29,11 +37,6 @@ bool setPlotVariables(Session& session, Grid& grid, ListKind kind, int unitColum
     }
     session.PlotTempMax = session.PlotTempLimitMax;
     session.PlotTempMin = session.PlotTempLimitMin;
-    session.PlotRowCount = static_cast<float>(grid.rows() - 1);
-    session.PlotFirstRecord = 1;
-    session.PlotRecordCount = session.PlotRowCount;
-    session.PlotLastRecord = session.PlotRowCount;
-    return true;
 }
 
 }  // namespace calvex

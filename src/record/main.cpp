@@ -11,9 +11,9 @@
 #include <optional>
 
 #include "platform/capture_link.h"
+#include "platform/headless_services.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
-#include "record/headless_services.h"
 #include "record/memory_run.h"
 #include "record/record_options.h"
 #include "record/record_run.h"

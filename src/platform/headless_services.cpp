@@ -1,4 +1,4 @@
-#include "record/headless_services.h"
+#include "platform/headless_services.h"
 
 namespace calvex {
 

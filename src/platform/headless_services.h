@@ -5,6 +5,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "platform/serial_link.h"
 
 namespace calvex {
 
@@ -42,6 +43,28 @@ public:
     void abortDocument() override {}
     bool printImage(const QImage&) override { return false; }
     std::string lastError() const override { return "This program does not print."; }
+};
+
+// No instrument: for programs that only read files. The port never opens and holds no bytes.
+class NoSerialLink : public SerialLink {
+public:
+    void setPortNumber(int number) override { m_number = number; }
+    int portNumber() const override { return m_number; }
+    void setSettings(const std::string&) override {}
+    bool open() override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    bool failed() const override { return false; }
+    std::string lastError() const override { return "This program uses no serial port."; }
+    std::string deviceName(int) const override { return {}; }
+    std::string describePort(int) const override { return {}; }
+    int bytesWaiting() override { return 0; }
+    std::string readAll() override { return {}; }
+    void clearInput() override {}
+    bool write(std::string_view) override { return false; }
+
+private:
+    int m_number = 1;
 };
 
 }  // namespace calvex
