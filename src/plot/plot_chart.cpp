@@ -6,6 +6,9 @@
 #include "plot/coalescing_canvas.h"
 #include "plot/pen_grouping_canvas.h"
 #include "plot/plot_list.h"
+#include "plot/vertical_run_canvas.h"
+
+#include <optional>
 
 namespace calvex {
 
@@ -49,11 +52,18 @@ bool drawPlot(Session& s, Canvas& canvas, const PlotCaption& caption, int client
 
 bool drawPlotChart(Session& s, Canvas& target, const PlotCaption& caption, int clientWidth, int clientHeight,
                    Grid* grid, bool dual) {
-    PenGroupingCanvas grouped(target);
+    // A vector page also gets the lines within one pixel column joined; an image composes them
+    // itself, pixel by pixel.
+    std::optional<VerticalRunCanvas> runs;
+    if (!target.paintsImagePixels())
+        runs.emplace(target);
+    PenGroupingCanvas grouped(runs ? static_cast<Canvas&>(*runs) : target);
     CoalescingCanvas canvas(grouped);
     const bool drawn = drawPlot(s, canvas, caption, clientWidth, clientHeight, grid, dual);
     canvas.flush();
     grouped.flush();
+    if (runs)
+        runs->flush();
     return drawn;
 }
 
