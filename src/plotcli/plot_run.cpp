@@ -13,7 +13,7 @@
 #include "plot/plot_chart.h"
 #include "plot/plot_range_check.h"
 #include "plot/plot_variables.h"
-#include "plotcli/headless_lists.h"
+#include "lists/headless_lists.h"
 
 namespace calvex {
 

@@ -4,32 +4,13 @@
 
 #include "files/save_grid_to_file.h"
 #include "lists/grid.h"
+#include "lists/headless_lists.h"
 #include "memory/memory_image.h"
 #include "memory/record_row.h"
 #include "memory/start_time.h"
 #include "panel/poller.h"
 
 namespace calvex {
-
-namespace {
-
-// A data list with no window: SaveGridToFile writes its grid as it writes a shown one.
-class UnshownList : public TableWindow {
-public:
-    UnshownList(int cols, bool dual) : m_grid(cols, 1), m_dual(dual) {}
-    Grid& grid() override { return m_grid; }
-    std::string caption() const override { return m_caption; }
-    void setCaption(const std::string& caption) override { m_caption = caption; }
-    bool dual() const override { return m_dual; }
-    QWidget* widget() override { return nullptr; }
-
-private:
-    Grid m_grid;
-    bool m_dual;
-    std::string m_caption = "Data List";
-};
-
-}  // namespace
 
 MemoryRun::MemoryRun(Session& session, const RecordOptions& options, std::FILE* listing,
                      std::function<void(int)> wake)
@@ -115,10 +96,8 @@ int MemoryRun::writeSet() {
     const bool dual =
         decodeSetRows(m_session.state, set->records, set->sampling, *parseStartTime(m_options.start),
                       [&rows](std::size_t, std::string row) { rows.push_back(std::move(row)); });
-    // As many columns as the decoded rows have fields.
-    const int cols =
-        rows.empty() ? 1 : static_cast<int>(std::count(rows[0].begin(), rows[0].end(), '\t')) + 1;
-    UnshownList list(cols, dual);
+    // A data list with no window: SaveGridToFile writes its grid as it writes a shown one.
+    HeadlessTable list(ListKind::Data, dual);
     for (const std::string& row : rows)
         list.grid().addItem(row);
     if (m_options.output == "-") {

@@ -1,33 +1,14 @@
 #include <gtest/gtest.h>
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include "platform/port_map.h"
+#include "support/run_without_display.h"
 
 namespace calvex {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
+using Outcome = test::ProcessOutcome;
 
-// The program as a user runs it over SSH: no X or Wayland display and no Qt platform chosen.
 Outcome runWithoutDisplay(const QStringList& arguments) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CALVEX_PATH), arguments);
-    Outcome run;
-    if (!process.waitForFinished() || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.output = QString::fromUtf8(process.readAllStandardOutput());
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return test::runWithoutDisplay(QStringLiteral(CALVEX_PATH), arguments);
 }
 
 TEST(CalvexProgram, AnswersHelpAndVersionWithoutADisplayAndRefusesBadArguments) {

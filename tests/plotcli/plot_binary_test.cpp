@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <filesystem>
 
 #include "plot_window_rig.h"
+#include "support/run_without_display.h"
 
 namespace calvex {
 namespace {
@@ -18,19 +17,9 @@ struct Outcome {
 
 // calvex-plot as a user runs it over SSH: no X or Wayland display and no Qt platform chosen.
 Outcome runWithoutDisplay(const QStringList& arguments) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CALVEX_PLOT), arguments);
-    Outcome run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.output = process.readAllStandardOutput().toStdString();
-    run.errors = process.readAllStandardError().toStdString();
-    return run;
+    const test::ProcessOutcome process =
+        test::runWithoutDisplay(QStringLiteral(CALVEX_PLOT), arguments, 120000);
+    return {process.exitCode, process.output.toStdString(), process.errors.toStdString()};
 }
 
 // Qt's own start-up notes (such as an unset XDG_RUNTIME_DIR) are the machine's; the program's

@@ -1,4 +1,4 @@
-#include "plotcli/headless_lists.h"
+#include "lists/headless_lists.h"
 
 #include "lists/list_layout.h"
 
