@@ -16,30 +16,6 @@ const char* const kStartPrompt = "Enter the STARTING TIME of recording\r\n (hh:n
 const char* const kStartTitle = "Input Starting Time";
 const char* const kBadStartTime = "Invalid, comply with the data format properly\r\n";
 
-// Polling comes back however the decoding ends; the port label is put back unless the user
-// merely cancelled the start time.
-class PollingPause {
-public:
-    explicit PollingPause(Session& session) : m_session(session) {
-        if (m_session.panel)
-            m_session.panel->setPolling(false);
-    }
-    ~PollingPause() {
-        if (!m_session.panel)
-            return;
-        m_session.panel->setPolling(true);
-        if (m_showPort)
-            m_session.panel->showComPort();
-    }
-    PollingPause(const PollingPause&) = delete;
-    PollingPause& operator=(const PollingPause&) = delete;
-    void cancelled() { m_showPort = false; }
-
-private:
-    Session& m_session;
-    bool m_showPort = true;
-};
-
 // Asks until the answer has its two colons; nullopt when the user gives up (empty answer).
 std::optional<int> askStartTime(Session& session) {
     const LocalDateTime now = session.clock.now();
@@ -57,7 +33,6 @@ std::optional<int> askStartTime(Session& session) {
 }  // namespace
 
 void decodeLoggingSet(Session& session, int setNumber) {
-    PollingPause pause(session);
     if (session.lists) {
         if (session.lists->window(ListKind::Data, true))
             session.lists->unload(ListKind::Data, true);
@@ -73,15 +48,17 @@ void decodeLoggingSet(Session& session, int setNumber) {
         return;
     }
     const std::optional<int> start = askStartTime(session);
-    if (!start) {
-        pause.cancelled();
+    if (!start)
         return;
-    }
     if (!session.lists)
         return;
 
+    // The set is decoded into a state of its own: the live reading, which the poller goes on
+    // writing while the start time is asked and the rows are made, is never the set's, so a
+    // recording or a list that runs meanwhile keeps sampling the instrument. The copy keeps the
+    // last type letter, which a record with an unknown type code leaves as it was.
+    InstrumentState state = session.state;
     // The set's own records say which instrument logged them, and so which list shows them.
-    InstrumentState& state = session.state;
     if (set->count() > 0)
         decodeRecord(state, std::string_view(set->records).substr(0, kRecordBytes));
     TableWindow* list = session.lists->show(ListKind::Data, state.DualModel);

@@ -68,9 +68,9 @@ TEST(SetDecoding, RecordsGoToTheListOfTheirModel) {
         EXPECT_EQ(list->caption(), "Data List");
         // The clock stands still here: the first count is shown, the later ones come too soon to be read.
         EXPECT_EQ(list->captions, (std::vector<std::string>{"1 Records Completed", "Data List"}));
-        EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
-        EXPECT_EQ(rig.panel.comPortShown, 1);
-        EXPECT_EQ(rig.state().DualModel, c.dual);
+        // The live instrument is left as it is: polling goes on, and its model is its own.
+        EXPECT_TRUE(rig.panel.switches.empty());
+        EXPECT_EQ(rig.state().DualModel, !c.dual);
         EXPECT_EQ(rig.t.dialogs.busyDepth, 0);
     }
 }
@@ -112,7 +112,7 @@ TEST(SetDecoding, StartTimeIsAskedUntilItHasTwoColons) {
     EXPECT_EQ(rig.rows(true)[2].substr(0, 11), "3\t00:00:15\t");
 }
 
-TEST(SetDecoding, AnEmptyAnswerEndsWithPollingBackOn) {
+TEST(SetDecoding, AnEmptyAnswerEndsWithPollingLeftOn) {
     DecodingRig rig(kSets);
     rig.lists.show(ListKind::Data, true);
     rig.lists.show(ListKind::Data, false);
@@ -122,8 +122,34 @@ TEST(SetDecoding, AnEmptyAnswerEndsWithPollingBackOn) {
 
     EXPECT_EQ(rig.lists.events, (std::vector<std::string>{"unload DataList2", "unload DataList1"}));
     EXPECT_EQ(rig.t.dialogs.inputs.size(), 2u);
-    EXPECT_EQ(rig.panel.switches, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(rig.panel.switches.empty());
     EXPECT_EQ(rig.panel.comPortShown, 0);
+}
+
+// While the start time is asked and the set decoded, the panel goes on polling, and what it reads
+// stays the instrument's present reading: a recording sampling meanwhile writes it, not "----"
+// and not a record of the set.
+TEST(SetDecoding, TheLiveReadingGoesOnWhileASetIsDecoded) {
+    DecodingRig rig(kSets);
+    InstrumentState& live = rig.state();
+    live.DualModel = false;
+    live.T1Value = ReadingValue(21.5);
+    live.Unit = "K";
+    live.TcType = "J";
+    live.ReadingKnown = true;
+    std::vector<bool> pollingWhileAsked;
+    rig.t.dialogs.whileAsking = [&] { pollingWhileAsked.push_back(rig.panel.polling()); };
+    rig.t.dialogs.inputAnswers = {"23:59:55"};
+    rig.click(1);
+
+    EXPECT_EQ(pollingWhileAsked, (std::vector<bool>{true}));
+    EXPECT_TRUE(rig.panel.switches.empty());
+    EXPECT_EQ(rig.rows(true).size(), 3u);
+    EXPECT_FALSE(live.DualModel);
+    EXPECT_EQ(live.T1Value.format("0.0"), "21.5");
+    EXPECT_EQ(live.Unit.text(), "K");
+    EXPECT_EQ(live.TcType.text(), "J");
+    EXPECT_TRUE(live.ReadingKnown);
 }
 
 TEST(SetDecoding, SetsCanBeDecodedAgainWithAnotherStart) {

@@ -45,6 +45,8 @@ public:
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
         inputs.push_back({prompt, title, defaultText});
+        if (whileAsking)
+            whileAsking();
         return pop(inputAnswers);
     }
     std::string openFile() override {
@@ -67,6 +69,8 @@ public:
 
     // Runs while a message box is up, as the timers and events under a modal box do.
     std::function<void()> whileShown;
+    // Runs while an input box is up.
+    std::function<void()> whileAsking;
     std::deque<bool> questionAnswers;      // true is Yes; an empty queue answers No
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
