@@ -16,7 +16,7 @@ namespace calvex::bench {
 class SilentDialogs : public Dialogs {
 public:
     void message(const std::string&, int, const std::string&, const std::string&) override { ++messages; }
-    bool question(const std::string&, const std::string&) override { return false; }
+    bool question(const std::string&, const std::string&, bool) override { return false; }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::string openFile() override { return path; }
     std::string saveFile() override { return path; }

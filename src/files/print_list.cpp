@@ -30,14 +30,10 @@ bool printList(Session& session, const ListAccessor& list, const EventPump& pump
     if (window == nullptr)
         return false;
     Printer& printer = session.printer;
-    PanelApi* panel = session.panel;
 
     session.dialogs.setBusy(true);
-    // The poller is put back only when printing stopped it: a memory download that holds it
-    // stopped must keep it so.
-    const bool wasPolling = panel != nullptr && panel->polling();
-    if (panel != nullptr)
-        panel->setPolling(false);
+    // The poller is left as it is: the events pumped between lines keep the live reading, and a
+    // recording or list running meanwhile, going.
     const std::string caption = window->caption();
     // The count shown may lag behind the lines printed; the caption comes back at the end anyway.
     ProgressThrottle progress(session.clock);
@@ -74,8 +70,6 @@ bool printList(Session& session, const ListAccessor& list, const EventPump& pump
     session.dialogs.setBusy(false);
     if (TableWindow* open = list())
         open->setCaption(caption);
-    if (panel != nullptr && wasPolling)
-        panel->setPolling(true);
 
     if (!ok) {
         session.dialogs.message(

@@ -101,7 +101,7 @@ void ListWindows::appendRealTimeRow(const std::string& sampleText) {
 
     if (s.ListCount == kRowLimit) {
         stopTakingRows(*list);
-        s.dialogs.message(kListFull, kCriticalStop);
+        s.dialogs.notify(kListFull, kCriticalStop);
     }
 }
 
@@ -121,16 +121,24 @@ void ListWindows::endForModelChange(ListWindow& list) {
     stopTakingRows(list);
     const QPointer<ListWindow> guard(&list);
     if (list.grid().rows() < 2) {
-        s.dialogs.message(kModelChanged, kCriticalStop);
-    } else if (s.dialogs.question(kModelChangedSave) && guard != nullptr && !guard->unloaded() &&
-               !guard->save()) {
-        // The user wants these rows and they are not on disk yet: the list stays for another try.
-        if (guard != nullptr && !guard->unloaded())
-            s.dialogs.message(kListKept, kCriticalStop);
+        s.dialogs.notify(kModelChanged, kCriticalStop);
+        list.close();
         return;
     }
-    if (guard != nullptr && !guard->unloaded())
-        guard->close();
+    // The question is asked without holding the sampling tick; the list, which takes no more rows,
+    // waits for the answer.
+    s.dialogs.ask(kModelChangedSave, [&s, guard](bool yes) {
+        if (guard == nullptr || guard->unloaded())
+            return;
+        if (yes && !guard->save()) {
+            // The user wants these rows and they are not on disk yet: the list stays for another try.
+            if (guard != nullptr && !guard->unloaded())
+                s.dialogs.notify(kListKept, kCriticalStop);
+            return;
+        }
+        if (guard != nullptr && !guard->unloaded())
+            guard->close();
+    });
 }
 
 }  // namespace calvex

@@ -172,10 +172,11 @@ void MemoryDownload::stepPointerWait() {
 void MemoryDownload::onPointerAccepted() {
     if (m_bytesUsed == kEmptyMemoryBytes) {
         releasePort();
-        m_session.dialogs.message("No Data in Memory", kCriticalStop);
         m_session.state.MemoryOpen = false;
+        // Polling comes back before the box is shown, and the box does not hold it.
         if (m_session.panel)
             m_session.panel->setPolling(true);
+        m_session.dialogs.notify("No Data in Memory", kCriticalStop);
         return;
     }
     m_host.showMemoryWindow();
@@ -302,11 +303,12 @@ void MemoryDownload::releasePort() {
 
 void MemoryDownload::fail(const std::string& text, const std::string& details) {
     releasePort();
-    m_session.dialogs.message(text, kCriticalStop, details);
     m_session.state.MemoryOpen = false;
     m_host.closeMemoryWindow();
+    // Polling comes back before the box is shown, and the box does not hold it.
     if (m_session.panel)
         m_session.panel->setPolling(true);
+    m_session.dialogs.notify(text, kCriticalStop, details);
 }
 
 std::string MemoryDownload::progressText() const {

@@ -396,7 +396,9 @@ void Panel::closeEvent(QCloseEvent* event) {
     if (m_session.state.RecordingOn) {
         // Every sampled line is already in the file; the question only keeps a recording from
         // ending by a slip of the hand.
-        if (!m_session.dialogs.question("A recording is running. Stop it and close the program?")) {
+        // No is the default: a stray Enter must not end a recording.
+        if (!m_session.dialogs.question("A recording is running. Stop it and close the program?", {},
+                                        false)) {
             event->ignore();
             return;
         }

@@ -174,7 +174,7 @@ void Recorder::reportWriteFailure(int error) {
     m_view.setRecVisible(false);
     m_view.setFileNameText("");
     m_session.FileChosen = false;
-    m_session.dialogs.message(
+    m_session.dialogs.notify(
         "Recording stopped: a line could not be written to\n" + fileHolds(path, lines) + tail, kCriticalStop,
         error != 0 ? std::strerror(error) : "Write error");
 }
@@ -203,8 +203,9 @@ std::string Recorder::sampleText() const {
 }
 
 void Recorder::Timer2_Timer() {
-    // A tick that shows a message box waits there while the timer goes on; the ticks that fall due
-    // meanwhile are dropped, so nothing is sampled under the box and rows stay in time order.
+    // Nothing in a tick waits: its messages are shown without holding it, so every tick samples.
+    // Should a window it touches let events run, a tick nested in it would sample twice; it is
+    // dropped.
     if (m_inTick)
         return;
     m_inTick = true;
@@ -230,7 +231,7 @@ void Recorder::Timer2_Timer() {
             const long lines = nextLineNumber() - 1;
             stopAutomatically();
             m_lastStop = modelChanged ? Stop::ModelChanged : Stop::LineLimit;
-            m_session.dialogs.message(
+            m_session.dialogs.notify(
                 "Recording stopped: " + why + ".\n" + fileHolds(m_session.DataFileName, lines),
                 kCriticalStop);
         } else if (writeLine(sample)) {

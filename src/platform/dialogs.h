@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,9 +22,20 @@ public:
     // system's own explanation, shown on demand. `title` empty means the program's name.
     virtual void message(const std::string& text, int style = kCriticalStop, const std::string& details = {},
                          const std::string& title = {}) = 0;
+    // A message that does not wait for the user: the box is shown and the caller goes on at once.
+    // What a timer or the port reports goes this way, so that no sampling, recording, list, graph
+    // or statistics run waits on a box another run raised. Where no box can stand open (no
+    // display), it is the message itself.
+    virtual void notify(const std::string& text, int style = kCriticalStop, const std::string& details = {}) {
+        message(text, style, details);
+    }
     // A question with Yes and No buttons; true when the user answers Yes. `title` empty means the
-    // program's name.
-    virtual bool question(const std::string& text, const std::string& title = {}) = 0;
+    // program's name. `defaultYes` false makes No the button that Enter presses.
+    virtual bool question(const std::string& text, const std::string& title = {}, bool defaultYes = true) = 0;
+    // A question that does not wait: `answered` runs with the answer once the user has given it.
+    virtual void ask(const std::string& text, std::function<void(bool yes)> answered) {
+        answered(question(text));
+    }
     // An input box; returns the answer, or an empty text when the user cancels.
     virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) = 0;

@@ -33,7 +33,7 @@ void StderrDialogs::message(const std::string& text, int, const std::string& det
     std::fflush(m_out);
 }
 
-bool StderrDialogs::question(const std::string& text, const std::string&) {
+bool StderrDialogs::question(const std::string& text, const std::string&, bool) {
     std::fprintf(m_out, "%s: %s No.\n", m_program.c_str(), oneLine(text).c_str());
     return false;
 }

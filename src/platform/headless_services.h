@@ -18,7 +18,7 @@ public:
 
     void message(const std::string& text, int style, const std::string& details,
                  const std::string& title) override;
-    bool question(const std::string& text, const std::string& title) override;
+    bool question(const std::string& text, const std::string& title, bool defaultYes) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     std::string openFile() override { return {}; }

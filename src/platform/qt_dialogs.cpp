@@ -7,9 +7,10 @@
 
 namespace calvex {
 
-void QtDialogs::message(const std::string& text, int style, const std::string& details,
-                        const std::string& title) {
-    QMessageBox box(m_parent);
+namespace {
+
+void setUpMessage(QMessageBox& box, const std::string& text, int style, const std::string& details,
+                  const std::string& title) {
     box.setWindowTitle(QString::fromStdString(title.empty() ? std::string(kProgramName) : title));
     box.setText(QString::fromStdString(text));
     box.setIcon((style & 0x70) == kCriticalStop ? QMessageBox::Critical : QMessageBox::Information);
@@ -18,19 +19,50 @@ void QtDialogs::message(const std::string& text, int style, const std::string& d
     if (!details.empty())
         box.setInformativeText(QString::fromStdString(details));
     box.setObjectName("MessageBox");
-    box.exec();
 }
 
-bool QtDialogs::question(const std::string& text, const std::string& title) {
-    QMessageBox box(m_parent);
+void setUpQuestion(QMessageBox& box, const std::string& text, const std::string& title, bool defaultYes) {
     box.setWindowTitle(QString::fromStdString(title.empty() ? std::string(kProgramName) : title));
     box.setText(QString::fromStdString(text));
     box.setIcon(QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     box.setObjectName("QuestionBox");
+}
+
+}  // namespace
+
+void QtDialogs::message(const std::string& text, int style, const std::string& details,
+                        const std::string& title) {
+    QMessageBox box(m_parent);
+    setUpMessage(box, text, style, details, title);
+    box.exec();
+}
+
+// The box is modal to its window only and open() returns at once: the caller's timer tick ends,
+// and the timers go on ticking while the box stands.
+void QtDialogs::notify(const std::string& text, int style, const std::string& details) {
+    auto* box = new QMessageBox(m_parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    setUpMessage(*box, text, style, details, {});
+    box->open();
+}
+
+bool QtDialogs::question(const std::string& text, const std::string& title, bool defaultYes) {
+    QMessageBox box(m_parent);
+    setUpQuestion(box, text, title, defaultYes);
     return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::ask(const std::string& text, std::function<void(bool yes)> answered) {
+    auto* box = new QMessageBox(m_parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    setUpQuestion(*box, text, {}, true);
+    QObject::connect(box, &QMessageBox::finished, box, [box, answered = std::move(answered)](int) {
+        answered(box->standardButton(box->clickedButton()) == QMessageBox::Yes);
+    });
+    box->open();
 }
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,

@@ -14,7 +14,9 @@ public:
 
     void message(const std::string& text, int style, const std::string& details,
                  const std::string& title) override;
-    bool question(const std::string& text, const std::string& title) override;
+    void notify(const std::string& text, int style, const std::string& details) override;
+    bool question(const std::string& text, const std::string& title, bool defaultYes) override;
+    void ask(const std::string& text, std::function<void(bool yes)> answered) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     std::string openFile() override;

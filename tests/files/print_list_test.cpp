@@ -33,7 +33,7 @@ protected:
     }
     void pumpOnce() {
         ++pumps;
-        pollingSeenByPump = pollingSeenByPump && !panel.pollingOn;
+        pollingSeenByPump = pollingSeenByPump && panel.pollingOn;
         if (onPump)
             onPump();
     }
@@ -49,7 +49,7 @@ protected:
     test::FakeTable single;
     bool open = true;
     int pumps = 0;
-    bool pollingSeenByPump = true;  // stays true while every pump saw the poller off
+    bool pollingSeenByPump = true;  // stays true while every pump saw the poller on
     std::function<void()> onPump;
 };
 
@@ -75,7 +75,7 @@ TEST_F(PrintListTest, ADualTableOfThreeRowsPrintsFiveLines) {
                                                        "3 record(s) completed", "File List"}));
     EXPECT_EQ(pumps, 3);
     EXPECT_TRUE(pollingSeenByPump);
-    EXPECT_EQ(panel.switches, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(panel.switches.empty());  // printing leaves the live reading going
     expectRestored(dual, "File List");
     EXPECT_TRUE(t.dialogs.messages.empty());
 }

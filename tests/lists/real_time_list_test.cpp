@@ -240,6 +240,38 @@ TEST_F(RealTimeListTest, AnotherModelEndsTheListAfterSayingWhyAndOfferingToSave)
     std::remove(path.c_str());
 }
 
+// The model-change question does not hold the sampling: the tick that raised it returns at once,
+// the list waits for the answer, and an answer that comes after the user closed the list is moot.
+TEST_F(RealTimeListTest, TheModelChangeQuestionIsAnsweredAfterTheTickReturned) {
+    const std::string path = testing::TempDir() + "calvex-model-change-later.txt";
+    for (const bool closedFirst : {false, true}) {
+        SCOPED_TRACE(closedFirst);
+        std::remove(path.c_str());
+        test::TestSession rig;
+        ListWindows windows(rig.session);
+        rig.session.lists = &windows;
+        rig.session.state.DualModel = false;
+        windows.show(ListKind::RealTime, false);
+        rig.session.ListOpen = true;
+        windows.appendRealTimeRow(kSingle);
+        rig.dialogs.holdQuestions = true;
+        rig.dialogs.saveAnswers = {path};
+        rig.session.state.DualModel = true;
+        windows.appendRealTimeRow(kDual);  // returns with the question still open
+        ASSERT_EQ(rig.dialogs.held.size(), 1u);
+        QPointer<ListWindow> list(static_cast<ListWindow*>(windows.window(ListKind::RealTime, false)));
+        ASSERT_FALSE(list.isNull());
+        EXPECT_FALSE(list->takingRows());
+        if (closedFirst)
+            list->close();
+        rig.dialogs.answerHeld(true);
+        EXPECT_EQ(windows.window(ListKind::RealTime, false), nullptr);
+        EXPECT_EQ(fileText(path), closedFirst ? "" : "1\t14:05:32\t23.4\tC\t\r\n");
+        EXPECT_EQ(rig.dialogs.saveDialogs, closedFirst ? 0 : 1);
+    }
+    std::remove(path.c_str());
+}
+
 TEST_F(RealTimeListTest, ListForTheOtherModelEndsTheListThatStillTakesRows) {
     ListWindow* single = listCommand(false);
     samples(2);

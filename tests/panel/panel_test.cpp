@@ -357,6 +357,7 @@ TEST(Panel, ClosingWhileRecordingAsksFirstAndKeepsEveryLine) {
         actionFor(rig.panel, QKeySequence("Ctrl+Q"))->trigger();
         ASSERT_EQ(rig.t.dialogs.questions.size(), 1u) << yes;
         EXPECT_EQ(rig.t.dialogs.questions[0].text, "A recording is running. Stop it and close the program?");
+        EXPECT_FALSE(rig.t.dialogs.questionDefaults[0]);  // a stray Enter keeps the recording
         EXPECT_EQ(rig.closedCount, yes ? 1 : 0);
         EXPECT_EQ(rig.t.session.state.RecordingOn, !yes);
         EXPECT_EQ(rig.file(), written) << yes;

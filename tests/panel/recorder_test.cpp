@@ -216,9 +216,9 @@ TEST(Recorder, AShortWriteLeavesOnlyWholeLines) {
     EXPECT_EQ(rig.t.dialogs.messages[0].text.find("incomplete"), std::string::npos);
 }
 
-// The box of a failed write stays up while the sampling timer goes on: the ticks under it must
-// not sample, so no row comes out of order and no line is written after the failure.
-TEST(Recorder, NoTickRunsWhileItsMessageBoxIsUp) {
+// The box of a failed write does not hold the sampling timer: the ticks after it go on sampling
+// into the list, each at its own time, and no line is written after the failure.
+TEST(Recorder, TheWriteFailureBoxLeavesTheSamplingGoingOn) {
     RecorderRig rig;
     std::vector<std::string> rows;
     struct Lists : ListsApi {
@@ -231,18 +231,15 @@ TEST(Recorder, NoTickRunsWhileItsMessageBoxIsUp) {
     } lists{rows};
     rig.session.lists = &lists;
     rig.session.ListOpen = true;
-    rig.t.dialogs.whileShown = [&] {
-        for (int i = 0; i < 4; ++i)
-            rig.recorder.Timer2_Timer();
-    };
     rig.startRecording("/dev/full");
-    rig.recorder.Timer2_Timer();
-    rig.recorder.Timer2_Timer();
-    rig.t.dialogs.whileShown = nullptr;
-    rig.recorder.Timer2_Timer();
+    for (int i = 0; i < 5; ++i)
+        rig.recorder.Timer2_Timer();
+    EXPECT_FALSE(rig.session.state.RecordingOn);
     EXPECT_EQ(rig.t.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.t.dialogs.notices, 1);
     EXPECT_EQ(rows,
-              (std::vector<std::string>{"14:05:32\t23.4\t25.1\t-1.7\tC", "14:05:34\t23.4\t25.1\t-1.7\tC"}));
+              (std::vector<std::string>{"14:05:32\t23.4\t25.1\t-1.7\tC", "14:05:34\t23.4\t25.1\t-1.7\tC",
+                                        "14:05:36\t23.4\t25.1\t-1.7\tC"}));
 }
 
 TEST(Recorder, CancelledDialogChangesNothing) {

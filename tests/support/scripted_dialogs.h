@@ -34,13 +34,34 @@ public:
         if (whileShown)
             whileShown();
     }
-    bool question(const std::string& text, const std::string& title) override {
+    // A box that does not wait is remembered with the others; nothing runs "under" it.
+    void notify(const std::string& text, int style, const std::string& details) override {
+        messages.push_back({text, style, details, {}});
+        ++notices;
+    }
+    bool question(const std::string& text, const std::string& title, bool defaultYes) override {
         questions.push_back({text, title});
+        questionDefaults.push_back(defaultYes);
         if (questionAnswers.empty())
             return false;
         const bool yes = questionAnswers.front();
         questionAnswers.pop_front();
         return yes;
+    }
+    // Answered at once from the queue, or kept open (holdQuestions) until answerHeld().
+    void ask(const std::string& text, std::function<void(bool yes)> answered) override {
+        if (holdQuestions) {
+            questions.push_back({text, {}});
+            questionDefaults.push_back(true);
+            held.push_back(std::move(answered));
+            return;
+        }
+        answered(question(text, {}, true));
+    }
+    void answerHeld(bool yes) {
+        std::function<void(bool)> answered = std::move(held.front());
+        held.pop_front();
+        answered(yes);
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
@@ -71,7 +92,10 @@ public:
     std::function<void()> whileShown;
     // Runs while an input box is up.
     std::function<void()> whileAsking;
-    std::deque<bool> questionAnswers;      // true is Yes; an empty queue answers No
+    std::deque<bool> questionAnswers;  // true is Yes; an empty queue answers No
+    bool holdQuestions = false;
+    std::deque<std::function<void(bool)>> held;
+    std::vector<bool> questionDefaults;    // per question: Yes is the default button
     std::deque<std::string> inputAnswers;  // an empty queue answers "" (cancel)
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
@@ -83,6 +107,7 @@ public:
     int saveDialogs = 0;
     int pictureDialogs = 0;
     int busyDepth = 0;
+    int notices = 0;  // messages shown without waiting
 
 private:
     static std::string pop(std::deque<std::string>& queue) {
