@@ -64,8 +64,9 @@ private:
     long m_count = 0;
 };
 
+// The reason stands in the text once; a message box that also shows its details would repeat it.
 void report(Session& session, const std::string& text, const std::string& reason) {
-    session.dialogs.message(text + "\n\n" + reason, kCriticalStop, reason);
+    session.dialogs.message(text + "\n\n" + reason, kCriticalStop);
 }
 
 }  // namespace
@@ -113,6 +114,12 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
     switch (outcome) {
         case Outcome::Read:
             return true;
+        case Outcome::Grew:
+            session.dialogs.message("The file was being written while it was read:\n" + path + "\n\nThe " +
+                                        std::to_string(file.records()) +
+                                        " whole records it held when the reading began are shown.",
+                                    kInformation);
+            return true;
         case Outcome::Refused:
             return false;
         case Outcome::Empty:
@@ -132,17 +139,17 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
             const std::string reason =
                 "The file became shorter while it was read: " + std::to_string(file.bytesRead()) +
                 " of its " + std::to_string(file.size()) + " bytes were read.";
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
         case Outcome::Changed: {
             const std::string reason = "The file changed while it was read.";
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
         default: {
             const std::string reason = systemReason(file.error());
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/headless_services.h"
 #include "platform/picture_file.h"
@@ -196,6 +198,69 @@ TEST_F(PlotRunTest, AFileThatCannotBeReadOrWrittenEndsWithStatus1AndSaysWhy) {
     }
     // Nothing half-written is left beside the pictures either: the folder holds what the test made.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 5);
+}
+
+TEST_F(PlotRunTest, AReasonIsSaidOnceOnStandardError) {
+    const std::string data = dataFile("data.txt", true, 20, "C");
+    struct Case {
+        std::string input;
+        std::string output;
+        std::string line;  // all that standard error says
+    };
+    const Case cases[] = {
+        {folder.file("missing.txt"), folder.file("a.png"),
+         "calvex-plot: The file could not be opened: " + folder.file("missing.txt") +
+             ": No such file or directory\n"},
+        {folder.path().string(), folder.file("a.png"),
+         "calvex-plot: The file could not be opened: " + folder.path().string() +
+             ": It is a folder, not a data file.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        CapturedStream errors;
+        StderrDialogs dialogs("calvex-plot", errors.file());
+        EXPECT_EQ(runPlot(options(c.input, c.output), plotWindowFont(), dialogs), 1);
+        EXPECT_EQ(errors.text(), c.line);
+    }
+    // Details that the text does not hold yet still follow it.
+    CapturedStream errors;
+    StderrDialogs dialogs("calvex-plot", errors.file());
+    dialogs.message("No device found, try again!", 16, "No such file or directory", "");
+    dialogs.message("The file could not be opened:\nx\n\nNo such file or directory", 16,
+                    "No such file or directory", "");
+    EXPECT_EQ(errors.text(),
+              "calvex-plot: No device found, try again! (No such file or directory)\n"
+              "calvex-plot: The file could not be opened: x: No such file or directory\n");
+}
+
+// calvex-record --append goes on writing the file while calvex-plot reads it: the picture is drawn
+// from the lines the file held when the reading began, whenever the lines come.
+TEST_F(PlotRunTest, AFileBeingWrittenIsDrawn) {
+    const std::string data = dataFile("live.txt", true, 40000, "C");
+    const std::string line = "40001\t11:20:00\t150.0\t60.0\t90.0\tC\r\n";
+    std::thread recorder([&] {
+        // Each line in two writes, as a recorder's line can be met half written.
+        for (int i = 0; i < 3000; ++i) {
+            std::ofstream out(data, std::ios::binary | std::ios::app);
+            out << line.substr(0, 20) << std::flush;
+            out << line.substr(20);
+        }
+    });
+    CapturedStream errors;
+    StderrDialogs dialogs("calvex-plot", errors.file());
+    const int status = runPlot(options(data, folder.file("live.png")), plotWindowFont(), dialogs);
+    recorder.join();
+    EXPECT_EQ(status, 0) << errors.text();
+    const std::string said = errors.text();
+    if (!said.empty()) {
+        EXPECT_EQ(
+            said.rfind("calvex-plot: The file was being written while it was read: " + data + ": The ", 0),
+            0u)
+            << said;
+        EXPECT_NE(said.find(" whole records it held when the reading began are shown.\n"), std::string::npos)
+            << said;
+    }
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("live.png"))).isNull());
 }
 
 }  // namespace
