@@ -14,6 +14,7 @@
 #include "files/data_file_reader.h"
 #include "files/fake_lists.h"
 #include "files/temp_folder.h"
+#include "platform/headless_services.h"
 #include "support/test_session.h"
 
 namespace calvex {
@@ -433,6 +434,96 @@ TEST_F(DataFileReaderTest, AFileThatGrowsWhileItIsReadShowsTheWholeLinesItHadAnd
                                                   "\n\nThe " + std::to_string(c.rows) +
                                                   " whole records it held when the reading began are shown.");
         EXPECT_EQ(t.dialogs.messages[0].style, 64);
+    }
+}
+
+// What a program without a display says for each way a file is not shown whole: one line each,
+// its reason in it once.
+TEST_F(DataFileReaderTest, EveryFileMessageGivesItsReasonOnceOnStandardError) {
+    const std::string line = "1\t14:05:32\t23.4\t25.1\t-1.7\tC    padding\r\n";  // 40 bytes
+    std::string bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes += line;
+    const std::string path = folder.file("data.txt");
+    const std::string other = folder.file("other.txt");
+    const std::string kept = " The list shows the records read before the error.";
+    struct Case {
+        const char* name;
+        std::string path;
+        DataFileLimits limits;
+        std::function<void()> whileRead;  // after the first row is in
+        std::string said;
+    };
+    const Case cases[] = {
+        {"missing",
+         folder.file("missing.txt"),
+         {},
+         nullptr,
+         "The file could not be opened: " + folder.file("missing.txt") + ": No such file or directory"},
+        {"a folder",
+         folder.path().string(),
+         {},
+         nullptr,
+         "The file could not be opened: " + folder.path().string() + ": It is a folder, not a data file."},
+        {"too many bytes",
+         path,
+         {1000, 10},
+         nullptr,
+         "The file is too large to open: " + path +
+             ": It holds 80000 bytes; the program opens data files of at most 1000 bytes."},
+        {"too many records",
+         path,
+         {1u << 20, 10},
+         nullptr,
+         "The file is too large to open: " + path +
+             ": It holds more than 10 records; a file list holds at most that many."},
+        {"cut short",
+         path,
+         {},
+         [&] { std::filesystem::resize_file(path, 1000); },
+         "The file could not be read to its end: " + path +
+             ": The file became shorter while it was read: 65536 of its 80000 bytes were read." + kept},
+        {"replaced",
+         path,
+         {},
+         [&] {
+             test::TempFolder::write(other, bytes);
+             std::filesystem::rename(other, path);
+         },
+         "The file could not be read to its end: " + path + ": The file changed while it was read." + kept},
+        {"growing",
+         path,
+         {},
+         [&] { std::ofstream(path, std::ios::binary | std::ios::app) << line; },
+         "The file was being written while it was read: " + path +
+             ": The 2000 whole records it held when the reading began are shown."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder::write(path, bytes);
+        std::FILE* captured = std::tmpfile();
+        ASSERT_NE(captured, nullptr);
+        StderrDialogs dialogs("calvex-plot", captured);
+        Session session(t.port, t.clock, dialogs, t.printer);
+        WatchedLists watched;
+        session.lists = &watched;
+        bool changed = false;
+        watched.onRow = [&](int) {
+            if (c.whileRead && !changed) {
+                changed = true;
+                c.whileRead();
+            }
+        };
+
+        OpenDataFile(session, c.path, c.limits);
+
+        std::rewind(captured);
+        std::string said;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, captured)) > 0;)
+            said.append(buffer, n);
+        std::fclose(captured);
+        EXPECT_EQ(said, "calvex-plot: " + c.said + "\n");
     }
 }
 
