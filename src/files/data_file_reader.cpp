@@ -1,5 +1,9 @@
 #include "files/data_file_reader.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <filesystem>
 #include <new>
 
@@ -47,13 +51,22 @@ public:
             m_window->setCaption(m_title);
         }
     }
-    // The list goes, and the memory its rows hold with it.
+    // The list goes, and the memory its rows hold with it: at once, not when the closed window is
+    // deleted (a message box shown next runs no deferred deletion), and the heap they leave is
+    // handed back to the system.
     void drop() {
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            m_window->grid().setRows(1);
             m_lists.unload(ListKind::File, m_dual);
+        }
         m_window = nullptr;
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
     }
-    bool shown() const { return m_window != nullptr; }
+    bool shown() const {
+        return m_window != nullptr;
+    }
 
 private:
     ListsApi& m_lists;
