@@ -7,6 +7,9 @@
 //
 //   bench_open_window write RECORDS PATH          writes a dual recording of RECORDS lines
 //   bench_open_window open PATH [plot] [print]    opens it and prints what each step took
+//   bench_open_window refuse PATH                 opens a file that is refused for its records and
+//                                                 prints the memory held before and after
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "files/data_file_reader.h"
@@ -50,6 +54,40 @@ private:
     double m_cpu;
     QElapsedTimer m_wall;
 };
+
+// The process's resident memory, its peak so far, and what the allocator holds in use and free, in MB.
+void printMemory(const char* when, int messages) {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const struct mallinfo2 info = mallinfo2();
+    std::printf(
+        "%s: resident %.1f MB (peak %.1f MB), allocated %.1f MB, free in the heap %.1f MB, %d messages\n",
+        when, static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6,
+        static_cast<double>(usage.ru_maxrss) * 1024 / 1e6,
+        static_cast<double>(info.uordblks + info.hblkhd) / 1e6, static_cast<double>(info.fordblks) / 1e6,
+        messages);
+    std::fflush(stdout);
+}
+
+int refuse(const std::string& path) {
+    Machine m("/dev/null");
+    ListWindows lists(m.session);
+    m.session.lists = &lists;
+    QTimer::singleShot(0, [&] {
+        printMemory("before", m.dialogs.messages);
+        OpenDataFile(m.session, path);
+        printMemory("refused", m.dialogs.messages);
+        // Once the closed list's window has gone.
+        QTimer::singleShot(0, [&m] {
+            printMemory("after the events", m.dialogs.messages);
+            QApplication::quit();
+        });
+    });
+    QApplication::exec();
+    return 0;
+}
 
 int open(const std::string& path, bool plot, bool print) {
     const std::string pdf = path + ".pdf";
@@ -112,6 +150,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_open_window: %s could not be written\n", argv[3]);
         return 1;
     }
+    if (command == "refuse" && argc == 3) {
+        QApplication app(argc, argv);
+        return calvex::bench::refuse(argv[2]);
+    }
     bool plot = false;
     bool print = false;
     bool known = command == "open" && argc >= 3;
@@ -127,6 +169,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: bench_open_window write RECORDS PATH\n"
-                 "       bench_open_window open PATH [plot] [print]\n");
+                 "       bench_open_window open PATH [plot] [print]\n"
+                 "       bench_open_window refuse PATH\n");
     return 2;
 }

@@ -89,7 +89,8 @@ void DataFileParser::finish(bool whole) {
     m_line.shrink_to_fit();
 }
 
-DataFileReader::DataFileReader(const std::string& path, DataFileLimits limits) : m_limits(limits) {
+DataFileReader::DataFileReader(const std::string& path, DataFileLimits limits)
+    : m_path(path), m_limits(limits) {
     // The kind is looked at before opening: opening a pipe waits for a writer, and opening a
     // device may act on it (a serial port raises its lines).
     if (::stat(path.c_str(), &m_stat) != 0) {
@@ -179,11 +180,19 @@ DataFileReader::Outcome DataFileReader::readAll(DataFileParser& parser) {
         return Outcome::ReadError;
     }
     struct stat now {};
-    if (beyond > 0 || ::fstat(m_fd, &now) != 0 || !sameFile(now, m_stat)) {
+    if (::fstat(m_fd, &now) != 0) {
+        m_error = errno;
+        parser.finish(false);
+        return Outcome::ReadError;
+    }
+    // Lines added at the end leave the lines read as they were; a last line without its line end
+    // is then one the writer had not finished, and is left out.
+    const bool grew = beyond > 0 || now.st_size > m_stat.st_size;
+    if ((!grew && !sameFile(now, m_stat)) || replaced()) {
         parser.finish(false);
         return Outcome::Changed;
     }
-    parser.finish(true);
+    parser.finish(!grew);
     switch (parser.stop()) {
         case DataFileParser::Stop::Refused:
             return Outcome::Refused;
@@ -192,7 +201,17 @@ DataFileReader::Outcome DataFileReader::readAll(DataFileParser& parser) {
         case DataFileParser::Stop::None:
             break;
     }
-    return parser.records() == 0 ? Outcome::Empty : Outcome::Read;
+    if (parser.records() == 0)
+        return Outcome::Empty;
+    return grew ? Outcome::Grew : Outcome::Read;
+}
+
+bool DataFileReader::replaced() const {
+    // Another file moved to the name, or the name removed: what was read is no longer the file.
+    struct stat named {};
+    if (::stat(m_path.c_str(), &named) != 0)
+        return true;
+    return named.st_dev != m_stat.st_dev || named.st_ino != m_stat.st_ino;
 }
 
 }  // namespace calvex

@@ -61,7 +61,8 @@ private:
 };
 
 // A data file as "Open" reads it: only a regular file within the limits, read to the end it had
-// when it was opened.
+// when it was opened. A file that a recording is still writing is read that far, which is the
+// usual case of a logger's file, not a failure.
 class DataFileReader {
 public:
     enum class Outcome {
@@ -75,7 +76,9 @@ public:
         Refused,         // the sink had no list to fill
         ReadError,       // error() says why
         Shrank,          // the file ended before the size it had when it was opened
-        Changed,         // the file grew or was written to while it was read
+        Changed,         // the file was written to in place, cut back or replaced while it was read
+        Grew,            // lines were added while it was read: the sink holds the whole lines
+                         // the file held when it was opened, without a line cut short at that end
     };
 
     DataFileReader(const std::string& path, DataFileLimits limits);
@@ -97,7 +100,9 @@ public:
 
 private:
     Outcome readAll(DataFileParser& parser);
+    bool replaced() const;
 
+    std::string m_path;
     DataFileLimits m_limits;
     int m_fd = -1;
     struct stat m_stat {};

@@ -1,5 +1,9 @@
 #include "files/data_file_reader.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <filesystem>
 #include <new>
 
@@ -47,13 +51,22 @@ public:
             m_window->setCaption(m_title);
         }
     }
-    // The list goes, and the memory its rows hold with it.
+    // The list goes, and the memory its rows hold with it: at once, not when the closed window is
+    // deleted (a message box shown next runs no deferred deletion), and the heap they leave is
+    // handed back to the system.
     void drop() {
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            m_window->grid().setRows(1);
             m_lists.unload(ListKind::File, m_dual);
+        }
         m_window = nullptr;
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
     }
-    bool shown() const { return m_window != nullptr; }
+    bool shown() const {
+        return m_window != nullptr;
+    }
 
 private:
     ListsApi& m_lists;
@@ -64,8 +77,9 @@ private:
     long m_count = 0;
 };
 
+// The reason stands in the text once; a message box that also shows its details would repeat it.
 void report(Session& session, const std::string& text, const std::string& reason) {
-    session.dialogs.message(text + "\n\n" + reason, kCriticalStop, reason);
+    session.dialogs.message(text + "\n\n" + reason, kCriticalStop);
 }
 
 }  // namespace
@@ -113,6 +127,12 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
     switch (outcome) {
         case Outcome::Read:
             return true;
+        case Outcome::Grew:
+            session.dialogs.message("The file was being written while it was read:\n" + path + "\n\nThe " +
+                                        std::to_string(file.records()) +
+                                        " whole records it held when the reading began are shown.",
+                                    kInformation);
+            return true;
         case Outcome::Refused:
             return false;
         case Outcome::Empty:
@@ -132,17 +152,17 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
             const std::string reason =
                 "The file became shorter while it was read: " + std::to_string(file.bytesRead()) +
                 " of its " + std::to_string(file.size()) + " bytes were read.";
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
         case Outcome::Changed: {
             const std::string reason = "The file changed while it was read.";
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
         default: {
             const std::string reason = systemReason(file.error());
-            session.dialogs.message(notRead + "\n\n" + reason + kept, kCriticalStop, reason);
+            report(session, notRead, reason + kept);
             return false;
         }
     }

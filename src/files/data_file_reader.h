@@ -15,11 +15,13 @@ struct Session;
 //
 // Only a regular file within `limits` is taken; anything else is refused with a message before
 // the shown file list is closed. A file that cannot be opened or read to its end (a read error,
-// or a file that shrank or changed while it was read) is reported with the reason, and the rows
-// read before stay in the list, without the line cut short. A file with more records than the
-// limit, or one the program runs out of memory for, is reported and leaves no window. An empty
-// file shows no window and the user is told. Any bytes are accepted: lines end with CR LF, LF or
-// a lone CR, and commas stay inside their row. Returns whether the whole file was shown.
+// or a file that shrank, was written to in place or was replaced while it was read) is reported with the
+// reason, and the rows read before stay in the list, without the line cut short. A file with more records
+// than the limit, or one the program runs out of memory for, is reported and leaves no window. An empty file
+// shows no window and the user is told. Any bytes are accepted: lines end with CR LF, LF or a lone CR, and
+// commas stay inside their row. A file that grows while it is read (a recording still writes it) shows the
+// whole lines it held when the reading began, and an information message says so; that counts as shown.
+// Returns whether the whole file was shown.
 bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limits = {});
 
 }  // namespace calvex

@@ -74,7 +74,7 @@ bool printList(Session& session, const ListAccessor& list, const EventPump& pump
     if (!ok) {
         session.dialogs.message(
             "The list could not be printed:\n" + reason + "\n\nThe document has been cancelled.",
-            kCriticalStop, reason);
+            kCriticalStop);
     } else if (closed) {
         session.dialogs.message(
             "The list was closed while it was being printed.\n\nThe document has been cancelled.",

@@ -79,7 +79,7 @@ FilePtr createTempBeside(const std::filesystem::path& target, std::string& tempP
 void reportFailure(Session& session, const std::string& reason) {
     session.dialogs.message("The list could not be saved to the file:\n" + session.DataFileName + "\n\n" +
                                 reason + "\n\nThe file on disk has not been changed.",
-                            kCriticalStop, reason);
+                            kCriticalStop);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ bool exportChartPicture(Dialogs& dialogs, const QImage& kept, const QFont& font,
                              : saveChartPicture(path, format, kept.size(), font, draw, error, notDrawn);
     dialogs.setBusy(false);
     if (!written)
-        dialogs.message("The picture could not be written:\n" + path + "\n\n" + error, kCriticalStop, error);
+        dialogs.message("The picture could not be written:\n" + path + "\n\n" + error, kCriticalStop);
     return written;
 }
 

@@ -27,8 +27,10 @@ std::string oneLine(const std::string& text) {
 void StderrDialogs::message(const std::string& text, int, const std::string& details, const std::string&) {
     m_last = text;
     std::string line = oneLine(text);
-    if (!details.empty())
-        line += " (" + oneLine(details) + ")";
+    // A reason the text already gives is not said twice.
+    const std::string reason = oneLine(details);
+    if (!reason.empty() && line.find(reason) == std::string::npos)
+        line += " (" + reason + ")";
     std::fprintf(m_out, "%s: %s\n", m_program.c_str(), line.c_str());
     std::fflush(m_out);
 }

@@ -100,6 +100,8 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
     const Series* series = dual ? kDualSeries.data() : kSingleSeries.data();
     const std::size_t seriesCount = dual ? kDualSeries.size() : kSingleSeries.size();
     std::array<double, 3> previousY{};
+    // Whether the series' previous record had a value to join this one's to.
+    std::array<bool, 3> hasPrevious{};
     std::string unit;
     std::string progress;
     Fractions<5> fifths(count);
@@ -134,8 +136,14 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
             // The marks are told apart before any number is read from them: the 0 of "-OL",
             // converted, would lie above an axis wholly below zero (or below 273.2 K) and put a
             // negative overload at the top.
+            if (cell == "----" || cell.empty()) {
+                // No reading: a gap in the curve, where a point at a made-up height would look
+                // like a measurement.
+                hasPrevious[k] = false;
+                continue;
+            }
             double h;
-            if (cell == "OL" || cell == "----") {
+            if (cell == "OL") {
                 h = H + 5;
             } else if (cell == "-OL") {
                 h = -3;
@@ -149,9 +157,10 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
                     h = span > 0 ? H * (v - tempMin) / span : 0;
                 }
             }
-            if (s.DataPlotPrevX != 0 && s.DataPlotX != 0)
+            if (hasPrevious[k] && s.DataPlotPrevX != 0 && s.DataPlotX != 0)
                 canvas.line(s.DataPlotPrevX, previousY[k], xc, B - h, series[k].color, 1, LineStyle::Solid);
             previousY[k] = B - h;
+            hasPrevious[k] = true;
         }
         s.DataPlotPrevX = static_cast<float>(xc);
 

@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "files/data_file_reader.h"
 #include "instrument/text_format.h"
+#include "lists/headless_lists.h"
 #include "lists/list_layout.h"
 #include "platform/headless_services.h"
 #include "platform/picture_file.h"
@@ -13,7 +14,6 @@
 #include "plot/plot_chart.h"
 #include "plot/plot_range_check.h"
 #include "plot/plot_variables.h"
-#include "lists/headless_lists.h"
 
 namespace calvex {
 
@@ -89,8 +89,7 @@ int runPlot(const PlotOptions& o, const QFont& font, Dialogs& dialogs) {
         },
         error, "The records could not be drawn.");
     if (!written) {
-        dialogs.message("The picture could not be written:\n" + o.output + "\n\n" + error, kCriticalStop,
-                        error);
+        dialogs.message("The picture could not be written:\n" + o.output + "\n\n" + error, kCriticalStop);
         return 1;
     }
     return 0;

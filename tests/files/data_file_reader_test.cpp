@@ -14,10 +14,21 @@
 #include "files/data_file_reader.h"
 #include "files/fake_lists.h"
 #include "files/temp_folder.h"
+#include "platform/headless_services.h"
 #include "support/test_session.h"
 
 namespace calvex {
 namespace {
+
+// What a message box shows: its text, then its details under it; and how often `part` stands there.
+std::size_t timesShown(const test::ScriptedDialogs::Message& message, const std::string& part) {
+    const std::string shown =
+        message.details.empty() ? message.text : message.text + "\n\n" + message.details;
+    std::size_t count = 0;
+    for (std::size_t at = shown.find(part); at != std::string::npos; at = shown.find(part, at + part.size()))
+        ++count;
+    return count;
+}
 
 class DataFileReaderTest : public ::testing::Test {
 protected:
@@ -186,7 +197,7 @@ TEST_F(DataFileReaderTest, AFileThatCannotBeOpenedIsReportedAndTheShownListStays
     EXPECT_EQ(t.dialogs.messages[0].text,
               "The file could not be opened:\n" + path + "\n\nNo such file or directory");
     EXPECT_EQ(t.dialogs.messages[0].style, 16);
-    EXPECT_EQ(t.dialogs.messages[0].details, "No such file or directory");
+    EXPECT_EQ(timesShown(t.dialogs.messages[0], "No such file or directory"), 1u);
     EXPECT_EQ(rowsOf(true).size(), 1u);
 }
 
@@ -225,7 +236,7 @@ TEST_F(DataFileReaderTest, OnlyARegularFileIsOpenedAndTheShownListStays) {
         ASSERT_EQ(t.dialogs.messages.size(), 1u);
         EXPECT_EQ(t.dialogs.messages[0].text, "The file could not be opened:\n" + c.path + "\n\n" + c.reason);
         EXPECT_EQ(t.dialogs.messages[0].style, 16);
-        EXPECT_EQ(t.dialogs.messages[0].details, c.reason);
+        EXPECT_EQ(timesShown(t.dialogs.messages[0], c.reason), 1u);
         EXPECT_TRUE(lists.events.empty());
         EXPECT_EQ(rowsOf(true).size(), 1u);
     }
@@ -329,13 +340,14 @@ TEST_F(DataFileReaderTest, RunningOutOfMemoryEndsInAMessageAndNoWindow) {
 
 // The file is changed under the reader as soon as the first row is in; the reader takes the file in
 // pieces of 64 KiB, so the change is met on the next piece or at the end.
-TEST_F(DataFileReaderTest, AFileThatShrinksOrGrowsWhileItIsReadIsReportedWithoutItsTornLine) {
+TEST_F(DataFileReaderTest, AFileThatShrinksOrIsReplacedWhileItIsReadIsReportedWithoutItsTornLine) {
     const std::string line = "1\t14:05:32\t23.4\t25.1\t-1.7\tC    padding\r\n";  // 40 bytes
     ASSERT_EQ(line.size(), 40u);
     std::string bytes;
     for (int i = 0; i < 2000; ++i)
         bytes += line;
     const std::string path = folder.file("changing.txt");
+    const std::string other = folder.file("other.txt");
     const std::string kept = "\n\nThe list shows the records read before the error.";
     struct Case {
         const char* name;
@@ -346,8 +358,14 @@ TEST_F(DataFileReaderTest, AFileThatShrinksOrGrowsWhileItIsReadIsReportedWithout
     const std::vector<Case> cases = {
         {"cut short", [&] { std::filesystem::resize_file(path, 1000); }, 65536 / 40,
          "The file became shorter while it was read: 65536 of its 80000 bytes were read."},
-        {"grown", [&] { std::ofstream(path, std::ios::binary | std::ios::app) << line; }, 2000,
-         "The file changed while it was read."},
+        {"cut back after the last piece", [&] { std::filesystem::resize_file(path, 70000); }, 70000 / 40,
+         "The file became shorter while it was read: 70000 of its 80000 bytes were read."},
+        {"replaced",
+         [&] {
+             test::TempFolder::write(other, bytes + line);
+             std::filesystem::rename(other, path);
+         },
+         2000, "The file changed while it was read."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -369,7 +387,143 @@ TEST_F(DataFileReaderTest, AFileThatShrinksOrGrowsWhileItIsReadIsReportedWithout
         ASSERT_EQ(t.dialogs.messages.size(), 1u);
         EXPECT_EQ(t.dialogs.messages[0].text,
                   "The file could not be read to its end:\n" + path + "\n\n" + c.reason + kept);
-        EXPECT_EQ(t.dialogs.messages[0].details, c.reason);
+        EXPECT_EQ(t.dialogs.messages[0].style, 16);
+        EXPECT_EQ(timesShown(t.dialogs.messages[0], c.reason), 1u);
+    }
+}
+
+// A recording goes on writing the file while it is opened: the lines it had when the reading began
+// are shown, without the one the recorder was in the middle of, and the user is told.
+TEST_F(DataFileReaderTest, AFileThatGrowsWhileItIsReadShowsTheWholeLinesItHadAndSaysSo) {
+    const std::string line = "1\t14:05:32\t23.4\t25.1\t-1.7\tC    padding\r\n";  // 40 bytes
+    std::string bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes += line;
+    const std::string path = folder.file("growing.txt");
+    struct Case {
+        const char* name;
+        std::string atStart;  // after the 2000 whole lines
+        std::string added;    // by the recorder while the file is read
+        int rows;
+    };
+    const Case cases[] = {
+        {"a line added", "", line, 2000},
+        {"a torn line finished and more added", line.substr(0, 17), line.substr(17) + line + line, 2000},
+        // A CR ends a line: the LF after it adds nothing.
+        {"a line end split", line.substr(0, 39), "\n", 2001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WatchedLists watched;
+        t.session.lists = &watched;
+        t.dialogs.messages.clear();
+        test::TempFolder::write(path, bytes + c.atStart);
+        watched.onRow = [&](int row) {
+            if (row == 1)
+                std::ofstream(path, std::ios::binary | std::ios::app) << c.added;
+        };
+
+        EXPECT_TRUE(OpenDataFile(t.session, path));
+
+        test::FakeTable* table = watched.table(ListKind::File, true);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->grid().rows() - 1, c.rows);
+        EXPECT_EQ(table->grid().rowText(table->grid().rows() - 1), line.substr(0, 38));
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        EXPECT_EQ(t.dialogs.messages[0].text, "The file was being written while it was read:\n" + path +
+                                                  "\n\nThe " + std::to_string(c.rows) +
+                                                  " whole records it held when the reading began are shown.");
+        EXPECT_EQ(t.dialogs.messages[0].style, 64);
+    }
+}
+
+// What a program without a display says for each way a file is not shown whole: one line each,
+// its reason in it once.
+TEST_F(DataFileReaderTest, EveryFileMessageGivesItsReasonOnceOnStandardError) {
+    const std::string line = "1\t14:05:32\t23.4\t25.1\t-1.7\tC    padding\r\n";  // 40 bytes
+    std::string bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes += line;
+    const std::string path = folder.file("data.txt");
+    const std::string other = folder.file("other.txt");
+    const std::string kept = " The list shows the records read before the error.";
+    struct Case {
+        const char* name;
+        std::string path;
+        DataFileLimits limits;
+        std::function<void()> whileRead;  // after the first row is in
+        std::string said;
+    };
+    const Case cases[] = {
+        {"missing",
+         folder.file("missing.txt"),
+         {},
+         nullptr,
+         "The file could not be opened: " + folder.file("missing.txt") + ": No such file or directory"},
+        {"a folder",
+         folder.path().string(),
+         {},
+         nullptr,
+         "The file could not be opened: " + folder.path().string() + ": It is a folder, not a data file."},
+        {"too many bytes",
+         path,
+         {1000, 10},
+         nullptr,
+         "The file is too large to open: " + path +
+             ": It holds 80000 bytes; the program opens data files of at most 1000 bytes."},
+        {"too many records",
+         path,
+         {1u << 20, 10},
+         nullptr,
+         "The file is too large to open: " + path +
+             ": It holds more than 10 records; a file list holds at most that many."},
+        {"cut short",
+         path,
+         {},
+         [&] { std::filesystem::resize_file(path, 1000); },
+         "The file could not be read to its end: " + path +
+             ": The file became shorter while it was read: 65536 of its 80000 bytes were read." + kept},
+        {"replaced",
+         path,
+         {},
+         [&] {
+             test::TempFolder::write(other, bytes);
+             std::filesystem::rename(other, path);
+         },
+         "The file could not be read to its end: " + path + ": The file changed while it was read." + kept},
+        {"growing",
+         path,
+         {},
+         [&] { std::ofstream(path, std::ios::binary | std::ios::app) << line; },
+         "The file was being written while it was read: " + path +
+             ": The 2000 whole records it held when the reading began are shown."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder::write(path, bytes);
+        std::FILE* captured = std::tmpfile();
+        ASSERT_NE(captured, nullptr);
+        StderrDialogs dialogs("calvex-plot", captured);
+        Session session(t.port, t.clock, dialogs, t.printer);
+        WatchedLists watched;
+        session.lists = &watched;
+        bool changed = false;
+        watched.onRow = [&](int) {
+            if (c.whileRead && !changed) {
+                changed = true;
+                c.whileRead();
+            }
+        };
+
+        OpenDataFile(session, c.path, c.limits);
+
+        std::rewind(captured);
+        std::string said;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, captured)) > 0;)
+            said.append(buffer, n);
+        std::fclose(captured);
+        EXPECT_EQ(said, "calvex-plot: " + c.said + "\n");
     }
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -368,6 +369,39 @@ TEST_F(ListWindowTest, OpeningAFileReplacesTheShownFileList) {
     ASSERT_EQ(view->model()->rowCount(), 2);
     EXPECT_EQ(view->model()->index(1, 2).data().toString(), "23.5");
     EXPECT_TRUE(shown->isVisible());
+    std::remove(path.c_str());
+}
+
+// A file refused for its records leaves no rows held: the closed list is emptied before the message
+// shows, not when its window is deleted later, after the message box has gone.
+TEST_F(ListWindowTest, AFileRefusedForItsRecordsHoldsNoRowsWhileItsMessageShows) {
+    const std::string path = testing::TempDir() + "calvex-line ends.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << std::string(5000, '\n');
+    }
+    auto rowsHeld = [] {
+        std::vector<int> rows;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* list = qobject_cast<ListWindow*>(widget);
+                list != nullptr && list->objectName() == "FileList1")
+                rows.push_back(list->grid().rows());
+        return rows;
+    };
+    std::vector<int> whileShown;
+    t.dialogs.whileShown = [&] { whileShown = rowsHeld(); };
+
+    EXPECT_FALSE(OpenDataFile(t.session, path, DataFileLimits{1u << 20, 1000}));
+
+    ASSERT_EQ(t.dialogs.messages.size(), 1u);
+    EXPECT_EQ(t.dialogs.messages[0].text,
+              "The file is too large to open:\n" + path +
+                  "\n\nIt holds more than 1000 records; a file list holds at most "
+                  "that many.");
+    EXPECT_EQ(lists.window(ListKind::File, false), nullptr);
+    EXPECT_EQ(whileShown, std::vector<int>{1});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(rowsHeld().empty());
     std::remove(path.c_str());
 }
 

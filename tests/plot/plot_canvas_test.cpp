@@ -231,5 +231,45 @@ TEST(PlotPictureTest, TheFastRedrawGivesThePictureOfTheFullWalk) {
     }
 }
 
+TEST(PlotPictureTest, RecordsWithoutAValueLeaveAGapInThePicture) {
+    // Client 392 x 364: records 11 px apart from x = 60, baseline 337, height 264 over 0..200 C.
+    test::TestSession t;
+    test::FakeList list(true);
+    for (int i = 1; i <= 30; ++i) {
+        if (i >= 11 && i <= 20)
+            list.addRecord({"----", "----", "----"}, "C");
+        else
+            list.addRecord({"110.0", "60.0", "50.0"}, "C");
+    }
+    setWholeListRange(t.session, "C", 30);
+    t.session.PlotTempMin = 0;
+    t.session.PlotTempMax = 200;
+    const PlotCaption caption{[] { return std::string(); }, [](const std::string&) {}};
+    ImageCanvas picture;
+    picture.resize(392, 364);
+    ASSERT_TRUE(drawPlotChart(t.session, picture, caption, 392, 364, &list.grid(), true));
+    const QImage& image = picture.image();
+    auto curvePixels = [&](int fromX, int toX, int fromY, int toY) {
+        int count = 0;
+        for (int x = fromX; x <= toX; ++x)
+            for (int y = fromY; y <= toY; ++y) {
+                const QRgb p = image.pixel(x, y);
+                const Rgb c{static_cast<unsigned char>(qRed(p)), static_cast<unsigned char>(qGreen(p)),
+                            static_cast<unsigned char>(qBlue(p))};
+                if (c == kBlack || c == kBlue || c == kRed)
+                    ++count;
+            }
+        return count;
+    };
+    // Record 10 stands at x = 159 and record 21 at x = 280: nothing of a curve between them, from
+    // above the top of the scale down to just over the baseline.
+    EXPECT_EQ(curvePixels(162, 277, 60, 334), 0);
+    // The curves run before the gap and resume after it: T1 at y 191.8, T2 at 257.8.
+    EXPECT_GT(curvePixels(62, 157, 190, 194), 80);
+    EXPECT_GT(curvePixels(62, 157, 256, 260), 80);
+    EXPECT_GT(curvePixels(283, 370, 190, 194), 80);
+    EXPECT_GT(curvePixels(283, 370, 256, 260), 80);
+}
+
 }  // namespace
 }  // namespace calvex

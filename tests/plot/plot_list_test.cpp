@@ -142,14 +142,12 @@ TEST_F(PlotListTest, MarksAndOutOfRangeValuesAreClipped) {
     const double bottom = kBase + 3;
     const Case cases[] = {
         {"OL", 0, 100, top},
-        {"----", 0, 100, top},
         {"-OL", 0, 100, bottom},
         // The marks are told apart before their 0 is compared with the axis: a negative
         // overload stays at the bottom of an axis wholly below zero, or below 273.2 K.
         {"-OL", -100, -10, bottom},
         {"-OL", 0, 200, bottom, "K"},
         {"OL", 300, 400, top, "K"},
-        {"----", 300, 400, top, "K"},
         {"101", 0, 100, top},
         {"-1", 0, 100, bottom},
         {"100", 0, 100, kBase - kHeight},
@@ -170,6 +168,53 @@ TEST_F(PlotListTest, MarksAndOutOfRangeValuesAreClipped) {
         ASSERT_EQ(curve.size(), 1u) << c.cell;
         EXPECT_DOUBLE_EQ(curve[0].y2, c.y) << c.cell << " on " << c.min << ".." << c.max << " " << c.axis;
     }
+}
+
+TEST_F(PlotListTest, ARecordWithoutAValueBreaksTheCurve) {
+    struct Case {
+        std::vector<std::string> cells;  // the single readings, records 1..n
+        // The segments drawn, as (from record, to record).
+        std::vector<std::pair<int, int>> segments;
+    };
+    const Case cases[] = {
+        {{"10", "----", "30"}, {}},
+        {{"10", "20", "----", "40", "50"}, {{1, 2}, {4, 5}}},
+        {{"----", "20", "30"}, {{2, 3}}},
+        {{"10", "20", "----"}, {{1, 2}}},
+        {{"10", "----", "----", "OL", "-OL"}, {{4, 5}}},
+        {{"----", "----"}, {}},
+    };
+    for (const Case& c : cases) {
+        canvas.reset();
+        test::FakeList list(false);
+        for (const std::string& cell : c.cells)
+            list.addRecord({cell}, "C");
+        const int n = static_cast<int>(c.cells.size());
+        setWholeListRange(s, "C", n);
+        ASSERT_TRUE(plot(list));
+        const auto curve = linesOf(kBlack);
+        ASSERT_EQ(curve.size(), c.segments.size()) << c.cells.size();
+        const float step = 330.0f / static_cast<float>(n);
+        for (std::size_t k = 0; k < curve.size(); ++k) {
+            const auto [from, to] = c.segments[k];
+            EXPECT_NEAR(curve[k].x1, kLeft + (from - 1) * step, 1e-3);
+            EXPECT_NEAR(curve[k].x2, kLeft + (to - 1) * step, 1e-3);
+            // Nothing is drawn at the top of the scale for a missing value.
+            EXPECT_GT(curve[k].y1, kBase - kHeight - 5 - 1e-9);
+        }
+    }
+}
+
+TEST_F(PlotListTest, AGapBreaksOnlyItsOwnSeries) {
+    test::FakeList list(true);
+    list.addRecord({"10", "10", "0"}, "C");
+    list.addRecord({"20", "----", "----"}, "C");
+    list.addRecord({"30", "30", "0"}, "C");
+    setWholeListRange(s, "C", 3);
+    ASSERT_TRUE(plot(list));
+    EXPECT_EQ(linesOf(kBlack).size(), 2u);
+    EXPECT_TRUE(linesOf(kBlue).empty());
+    EXPECT_TRUE(linesOf(kRed).empty());
 }
 
 TEST_F(PlotListTest, RecordsAreConvertedToTheAxisUnit) {

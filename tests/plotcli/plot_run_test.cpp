@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/headless_services.h"
 #include "platform/picture_file.h"
@@ -77,6 +81,84 @@ TEST_F(PlotRunTest, ThePictureHasThePixelsOfThePlotWindowAtThatSize) {
         const QImage picture(QString::fromStdString(png));
         ASSERT_EQ(picture.size(), QSize(c.width, c.height));
         EXPECT_TRUE(picture == window.convertToFormat(picture.format()));
+    }
+}
+
+// An SVG page as it shows at its own size, on white.
+QImage svgPixels(const std::string& path, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QSvgRenderer svg(QString::fromStdString(path));
+    QPainter painter(&image);
+    svg.render(&painter);
+    return image;
+}
+
+// Records 11 to 20 of 30 have no value in any channel; the others read T1 110, T2 60, T1-T2 40 C.
+// Every picture of the plot shows the curves broken there, with nothing at the top of the scale.
+TEST_F(PlotRunTest, ARecordWithoutAValueIsAGapInEveryPicture) {
+    std::string text;
+    for (int i = 1; i <= 30; ++i) {
+        const bool silent = i >= 11 && i <= 20;
+        text += std::to_string(i) + "\t10:00:" + (i < 10 ? "0" : "") + std::to_string(i) + "\t" +
+                (silent ? "----\t----\t----" : "110.0\t60.0\t40.0") + "\tC\r\n";
+    }
+    const std::string data = folder.file("silent.txt");
+    TempFolder::write(data, text);
+    const QSize size(400, 391);
+    const Pair scale{"0", "200"};
+    auto drawn = [&](const std::string& output) {
+        PlotOptions o = options(data, output);
+        o.temperatures = scale;
+        o.width = size.width();
+        o.height = size.height();
+        CapturedStream errors;
+        StderrDialogs dialogs("calvex-plot", errors.file());
+        EXPECT_EQ(runPlot(o, plotWindowFont(), dialogs), 0) << errors.text();
+        EXPECT_EQ(errors.text(), "");
+        return output;
+    };
+    test::PlotWindowRig calvex;
+    const QImage window =
+        calvex.chart(data, std::nullopt, {scale, std::nullopt}, size.width(), size.height());
+    ListPlot1* plot = calvex.plots.plotWindow();
+    ASSERT_NE(plot, nullptr);
+    plot->Toolbar1_ButtonClick("Print");
+    ASSERT_EQ(calvex.t.printer.images.size(), 1u);
+    calvex.t.dialogs.pictureAnswers.push_back({folder.file("exported.svg"), PictureFormat::Svg});
+    plot->Toolbar1_ButtonClick("Export");
+    EXPECT_TRUE(calvex.t.dialogs.messages.empty());
+
+    const std::pair<const char*, QImage> pictures[] = {
+        {"calvex-plot PNG", QImage(QString::fromStdString(drawn(folder.file("plot.png"))))},
+        {"calvex-plot SVG", svgPixels(drawn(folder.file("plot.svg")), size)},
+        {"window", window},
+        {"window Print", calvex.t.printer.images[0]},
+        {"window Export SVG", svgPixels(folder.file("exported.svg"), size)},
+    };
+    // The records stand 11 px apart from x = 60; baseline 364, scale 291 px high: T1 at y 204, T2 at
+    // 276.7, T1-T2 at 305.8. The dotted grid is light grey; a curve's ink is black, blue or red.
+    for (const auto& [name, image] : pictures) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(image.size(), size);
+        auto ink = [&image](int fromX, int toX, int fromY, int toY) {
+            int count = 0;
+            for (int x = fromX; x <= toX; ++x)
+                for (int y = fromY; y <= toY; ++y) {
+                    const QRgb p = image.pixel(x, y);
+                    if (std::min({qRed(p), qGreen(p), qBlue(p)}) < 140)
+                        ++count;
+                }
+            return count;
+        };
+        // Between record 10 (x 159) and record 21 (x 280), from above the top of the scale to just
+        // over the baseline, nothing.
+        EXPECT_EQ(ink(162, 277, 40, 361), 0);
+        // The curves run before the gap and after it.
+        for (const int y : {204, 277, 306}) {
+            EXPECT_GT(ink(62, 157, y - 2, y + 2), 80) << y;
+            EXPECT_GT(ink(283, 370, y - 2, y + 2), 80) << y;
+        }
     }
 }
 
@@ -196,6 +278,69 @@ TEST_F(PlotRunTest, AFileThatCannotBeReadOrWrittenEndsWithStatus1AndSaysWhy) {
     }
     // Nothing half-written is left beside the pictures either: the folder holds what the test made.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 5);
+}
+
+TEST_F(PlotRunTest, AReasonIsSaidOnceOnStandardError) {
+    const std::string data = dataFile("data.txt", true, 20, "C");
+    struct Case {
+        std::string input;
+        std::string output;
+        std::string line;  // all that standard error says
+    };
+    const Case cases[] = {
+        {folder.file("missing.txt"), folder.file("a.png"),
+         "calvex-plot: The file could not be opened: " + folder.file("missing.txt") +
+             ": No such file or directory\n"},
+        {folder.path().string(), folder.file("a.png"),
+         "calvex-plot: The file could not be opened: " + folder.path().string() +
+             ": It is a folder, not a data file.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        CapturedStream errors;
+        StderrDialogs dialogs("calvex-plot", errors.file());
+        EXPECT_EQ(runPlot(options(c.input, c.output), plotWindowFont(), dialogs), 1);
+        EXPECT_EQ(errors.text(), c.line);
+    }
+    // Details that the text does not hold yet still follow it.
+    CapturedStream errors;
+    StderrDialogs dialogs("calvex-plot", errors.file());
+    dialogs.message("No device found, try again!", 16, "No such file or directory", "");
+    dialogs.message("The file could not be opened:\nx\n\nNo such file or directory", 16,
+                    "No such file or directory", "");
+    EXPECT_EQ(errors.text(),
+              "calvex-plot: No device found, try again! (No such file or directory)\n"
+              "calvex-plot: The file could not be opened: x: No such file or directory\n");
+}
+
+// calvex-record --append goes on writing the file while calvex-plot reads it: the picture is drawn
+// from the lines the file held when the reading began, whenever the lines come.
+TEST_F(PlotRunTest, AFileBeingWrittenIsDrawn) {
+    const std::string data = dataFile("live.txt", true, 40000, "C");
+    const std::string line = "40001\t11:20:00\t150.0\t60.0\t90.0\tC\r\n";
+    std::thread recorder([&] {
+        // Each line in two writes, as a recorder's line can be met half written.
+        for (int i = 0; i < 3000; ++i) {
+            std::ofstream out(data, std::ios::binary | std::ios::app);
+            out << line.substr(0, 20) << std::flush;
+            out << line.substr(20);
+        }
+    });
+    CapturedStream errors;
+    StderrDialogs dialogs("calvex-plot", errors.file());
+    const int status = runPlot(options(data, folder.file("live.png")), plotWindowFont(), dialogs);
+    recorder.join();
+    EXPECT_EQ(status, 0) << errors.text();
+    const std::string said = errors.text();
+    if (!said.empty()) {
+        EXPECT_EQ(
+            said.rfind("calvex-plot: The file was being written while it was read: " + data + ": The ", 0),
+            0u)
+            << said;
+        EXPECT_NE(said.find(" whole records it held when the reading began are shown.\n"), std::string::npos)
+            << said;
+    }
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("live.png"))).isNull());
 }
 
 }  // namespace
