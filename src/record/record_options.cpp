@@ -165,7 +165,8 @@ std::string recordHelp() {
            "  --duration SECONDS end after this long\n"
            "  --count N          end after N lines\n"
            "  --output FILE, -o  the data file; - (the default) is standard output\n"
-           "  --append           continue FILE: numbering goes on from its last line\n"
+           "  --append           continue FILE of this program and model: numbering goes on from its\n"
+           "                     last record, a torn last line is cut off (and shown)\n"
            "  --quiet, -q        no progress line on a terminal\n"
            "  --memory           list the instrument's logging sets and its remaining memory\n"
            "  --set N            with --memory: decode set N into a data file, as the data list's Save\n"
@@ -175,8 +176,9 @@ std::string recordHelp() {
            "\n"
            "It ends after --duration or --count, or on SIGINT/SIGTERM, with every sampled line on disk,\n"
            "and prints a summary (lines, time span, maximum, minimum and average per channel) on\n"
-           "standard error. Exit status: 0 ended as asked (also on SIGTERM), 1 an error, 2 bad\n"
-           "arguments, 3 the instrument's model changed, 130 SIGINT.\n"
+           "standard error. Exit status: 0 ended as asked (also on SIGTERM), 1 an error (also a file\n"
+           "--append refuses: not a regular file, not a data file), 2 bad arguments, 3 the instrument's\n"
+           "model changed or --append found the other model's file, 130 SIGINT.\n"
            "\n"
            "Serial ports:\n" +
            comPortRule() +
