@@ -72,6 +72,8 @@ private:
     Recorder m_recorder;
     std::unique_ptr<StatsRun> m_stats;  // from the first line on, for the model the file holds
     bool m_dual = false;
+    ReadingValue m_unitAtStart;  // the unit of the summary's figures
+    long m_linesWithoutReading = 0;
     std::string m_comText;
     std::string m_firstStamp;
     std::string m_lastStamp;
