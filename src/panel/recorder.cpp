@@ -62,6 +62,7 @@ bool Recorder::startFile(const std::string& path, bool append) {
     m_owedLineEnd.clear();
     m_refusal = Refusal::None;
     m_error = 0;
+    m_cutBytes = 0;
     m_lastLineIncomplete = false;
     std::FILE* file = nullptr;
     if (m_toStandardOutput) {
@@ -282,6 +283,7 @@ Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::s
             why = std::strerror(errno);
             return Refusal::NotOpened;
         }
+        m_cutBytes = fragment.size();
         m_session.dialogs.message("The torn last line was cut off the file:\n" + path + "\n\n" +
                                       std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) +
                                       "\"",

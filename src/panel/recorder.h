@@ -58,6 +58,8 @@ public:
     Refusal lastRefusal() const { return m_refusal; }
     // The system's error number of the last open or write that failed (0 for none).
     int lastError() const { return m_error; }
+    // The bytes of a torn last line the last startFile() cut off the file (0 for none).
+    std::uint64_t cutBytes() const { return m_cutBytes; }
     // Why the last recording ended (None while one runs or before any).
     Stop lastStop() const { return m_lastStop; }
     // The number the next line gets.
@@ -90,6 +92,7 @@ private:
     std::string m_owedLineEnd;       // a whole last record without its line end gets it first
     Refusal m_refusal = Refusal::None;
     int m_error = 0;
+    std::uint64_t m_cutBytes = 0;
     bool m_lastLineIncomplete = false;
     Stop m_lastStop = Stop::None;
     std::uintmax_t m_wholeBytes = 0;  // the file's length up to the end of its last whole line

@@ -154,7 +154,9 @@ int main(int argc, char** argv) {
     }
 
     const bool progress = !options.quiet && ::isatty(STDERR_FILENO) != 0;
-    calvex::RecordRun run(session, options, progress ? stderr : nullptr);
+    // Without a progress line (no terminal: a service, a pipe) each change of state is told on a
+    // dated line of its own.
+    calvex::RecordRun run(session, options, progress ? stderr : nullptr, progress ? nullptr : stderr);
     const auto end = [&] {
         std::fputs(run.summary().c_str(), stderr);
         QCoreApplication::exit(run.exitStatus());

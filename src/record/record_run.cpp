@@ -8,12 +8,18 @@
 
 namespace calvex {
 
-RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress)
+RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress, std::FILE* journal)
     : m_session(session),
       m_options(options),
       m_progress(progress),
       m_poller(session.state, session.COM, session.clock, *this),
-      m_recorder(session, *this, Recorder::kNoLineLimit) {}
+      m_recorder(session, *this, Recorder::kNoLineLimit),
+      m_journal(session.clock,
+                [journal](const std::string& line) {
+                    std::fputs(line.c_str(), journal);
+                    std::fflush(journal);
+                }),
+      m_journalOn(journal != nullptr) {}
 
 RecordRun::~RecordRun() {
     m_session.COM.setActivityHandler(nullptr);
@@ -43,12 +49,29 @@ void RecordRun::pollTick() {
     if (m_finished)
         return;
     m_poller.tick();
+    lookAtStates();
     checkDuration();
 }
 
 void RecordRun::wake() {
-    if (!m_finished)
-        m_poller.wake();
+    if (m_finished)
+        return;
+    m_poller.wake();
+    lookAtStates();
+}
+
+// The journal's states as the poller leaves them: a port that failed is closed and reopened on
+// the following ticks.
+void RecordRun::lookAtStates() {
+    if (!m_journalOn)
+        return;
+    const bool open = m_poller.phase() != Poller::Phase::Reopen && m_session.COM.isOpen();
+    const std::string error = m_session.COM.lastError();
+    m_journal.port(open, error.empty() ? "the port failed" : error);
+    // Before the first frame the reading is not yet known; it is not lost.
+    if (m_recording || m_session.state.ReadingKnown)
+        m_journal.reading(m_session.state.ReadingKnown, m_lastKnown);
+    m_journal.tick();
 }
 
 void RecordRun::sampleTick() {
@@ -69,6 +92,8 @@ void RecordRun::sampleTick() {
             return;
         }
         m_recording = true;
+        if (m_journalOn && m_recorder.cutBytes() > 0)
+            m_journal.fileCutBack(m_recorder.cutBytes());
         m_dual = m_session.state.DualModel;
         m_unitAtStart = m_session.state.Unit;
         m_stats = std::make_unique<StatsRun>(m_dual ? 3 : 1);
@@ -119,6 +144,8 @@ void RecordRun::showComText(const std::string& text) {
 }
 
 void RecordRun::showReading() {
+    if (m_session.state.ReadingKnown)
+        m_lastKnown = m_session.clock.now();
     showProgress();
 }
 

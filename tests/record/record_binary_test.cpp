@@ -184,6 +184,60 @@ TEST(RecordBinary, AppendOntoTheOtherModelsFileExitsThreeAndLeavesItAlone) {
         << record.err();
 }
 
+// Without a terminal (as under systemd) each change of state is a dated line on standard error
+// while the run goes on: the instrument going quiet and coming back, the adapter pulled and put
+// back.
+TEST(RecordBinary, WithoutATerminalEachChangeOfStateIsADatedLine) {
+    const std::filesystem::path link = tempFile("journal-link");
+    QStringList simArguments = kSteadySim;
+    simArguments << "--link" << QString::fromStdString(link.string());
+    test::SimProcess sim(simArguments);
+    const std::filesystem::path file = tempFile("journal");
+    RecordProcess record({"--port", QString::fromStdString(link.string()), "--every", "1", "--output",
+                          QString::fromStdString(file.string())});
+    std::string err;
+    const auto said = [&](const std::string& text, std::size_t from = 0) {
+        return test::waitUntil(
+            [&] {
+                err += record.err();
+                return err.find(text, from) != std::string::npos;
+            },
+            test::kPatienceMs * 2);
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return !splitLines(readFile(file)).empty(); }, test::kPatienceMs));
+    sim.command("silence 60");
+    ASSERT_TRUE(said(" calvex-record: reading unknown since ")) << err;
+    sim.command("silence 0");
+    ASSERT_TRUE(said(" calvex-record: reading back\n")) << err;
+    sim.command("unplug");
+    ASSERT_TRUE(said(" calvex-record: port lost: the device went away (")) << err;
+    sim.command("replug");
+    ASSERT_TRUE(said(" calvex-record: port reopened\n")) << err;
+    // The reading, lost with the port, comes back with it (within the second of the reopening, both
+    // on one line).
+    ASSERT_TRUE(said(" calvex-record: reading ", err.rfind("port reopened"))) << err;
+    record.process.terminate();
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    err += record.err();
+    EXPECT_EQ(record.process.exitCode(), 0) << err;
+    std::filesystem::remove(file);
+    // Every line before the summary starts with the local date and time.
+    const std::regex dated(
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d calvex-record: (reading unknown since )"
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d|reading back|reading unknown and back \d+ times?|)"
+        R"(port lost: .+|port reopened)( \(.*\))?)");
+    const std::string journal = err.substr(0, err.find("\ncalvex-record: ") + 1);
+    std::istringstream in(journal);
+    int count = 0;
+    for (std::string line; std::getline(in, line); ++count)
+        EXPECT_TRUE(std::regex_match(line, dated)) << line;
+    EXPECT_GE(count, 4);
+    std::smatch m;
+    const std::regex noReading(R"(\n  no reading: (\d+) lines? \((\d+) s\)\n)");
+    ASSERT_TRUE(std::regex_search(err, m, noReading)) << err;
+    EXPECT_GE(std::stoi(m[1].str()), 1) << err;
+}
+
 const QStringList kMemorySim{"--set", "10 dual C K: 25.1 24.9, 25.3 ----, OL -OL", "--set",
                              "60 single F J: 70.1, 70.2"};
 
