@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/window_apis.h"
@@ -26,7 +27,7 @@ struct Session {
     std::string DataFileName;
     bool FileChosen = false;
     // Recording and sampling
-    float RecordCount = 0;
+    std::int64_t RecordCount = 0;
     long SampleTicks = 0;
     // Instrument memory
     std::string MemoryImage;

@@ -10,8 +10,6 @@
 
 namespace calvex {
 
-namespace {
-
 const char* fileKind(mode_t mode) {
     if (S_ISDIR(mode))
         return "a folder";
@@ -24,6 +22,8 @@ const char* fileKind(mode_t mode) {
     return "not a regular file";
 }
 
+namespace {
+
 bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
@@ -32,7 +32,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }  // namespace
 
 bool DataFileParser::take(std::string_view line) {
-    if (m_records == 0 && !m_sink.start(line.size() >= kDualLineLength)) {
+    if (m_records == 0 && !m_sink.start(isDualFirstLine(line))) {
         m_stop = Stop::Refused;
         return false;
     }
@@ -50,8 +50,11 @@ bool DataFileParser::feed(const char* data, std::size_t size) {
         return false;
     std::size_t i = 0;
     if (m_afterCR && size > 0) {
-        if (data[0] == '\n')
+        if (data[0] == '\n') {
             i = 1;
+            m_endOfLines = m_fed + 1;
+            m_lastLineEnd = "\r\n";
+        }
         m_afterCR = false;
     }
     std::size_t start = i;
@@ -70,15 +73,20 @@ bool DataFileParser::feed(const char* data, std::size_t size) {
         }
         if (!more)
             return false;
+        m_lastLineEnd = c == '\r' ? "\r" : "\n";
         if (c == '\r') {
-            if (i + 1 == size)
+            if (i + 1 == size) {
                 m_afterCR = true;
-            else if (data[i + 1] == '\n')
+            } else if (data[i + 1] == '\n') {
                 ++i;
+                m_lastLineEnd = "\r\n";
+            }
         }
+        m_endOfLines = m_fed + i + 1;
         start = i + 1;
     }
     m_line.append(data + start, size - start);
+    m_fed += size;
     return true;
 }
 
@@ -87,6 +95,85 @@ void DataFileParser::finish(bool whole) {
         take(m_line);
     m_line.clear();
     m_line.shrink_to_fit();
+}
+
+RecordShape recordShape(std::string_view line) {
+    constexpr std::size_t kMostFields = 7;
+    std::string_view fields[kMostFields + 1];
+    std::size_t count = 0;
+    for (std::size_t from = 0;;) {
+        const std::size_t tab = line.find('\t', from);
+        if (count == kMostFields + 1)
+            return RecordShape::NotARecord;
+        fields[count++] =
+            line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from);
+        if (tab == std::string_view::npos)
+            break;
+        from = tab + 1;
+    }
+    if (count > 4 && fields[count - 1].empty())
+        --count;  // a list's line
+    if (count != 4 && count != 6)
+        return RecordShape::NotARecord;
+    const auto digits = [](std::string_view text) {
+        return !text.empty() &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string_view time = fields[1];
+    if (time.size() != 8 || time[2] != ':' || time[5] != ':' || !digits(time.substr(0, 2)) ||
+        !digits(time.substr(3, 2)) || !digits(time.substr(6, 2)))
+        return RecordShape::NotARecord;
+    for (std::size_t k = 2; k + 1 < count; ++k) {
+        const std::string_view reading = fields[k];
+        if (reading.empty() || reading.size() > 7 ||
+            !std::all_of(reading.begin(), reading.end(), [](char c) { return c > ' ' && c < 127; }))
+            return RecordShape::NotARecord;
+    }
+    const std::string_view unit = fields[count - 1];
+    if (unit != "C" && unit != "F" && unit != "K")
+        return RecordShape::NotARecord;
+    if (!digits(fields[0]))
+        return RecordShape::NotARecord;
+    if (fields[0].size() > 18)
+        return RecordShape::NumberTooLarge;
+    return count == 4 ? RecordShape::Single : RecordShape::Dual;
+}
+
+bool isRecordPrefix(std::string_view text, bool dual) {
+    const std::size_t readings = dual ? 3 : 1;
+    const std::size_t unitField = 2 + readings;
+    std::size_t field = 0;
+    for (std::size_t from = 0;; ++field) {
+        const std::size_t tab = text.find('\t', from);
+        const bool last = tab == std::string_view::npos;
+        const std::string_view f = text.substr(from, last ? std::string_view::npos : tab - from);
+        const auto digits = [](std::string_view t) {
+            return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (field == 0) {
+            if ((f.empty() && !last) || f.size() > 18 || !digits(f))
+                return false;
+        } else if (field == 1) {
+            constexpr std::string_view kTime = "00:00:00";
+            if (f.size() > kTime.size() || (!last && f.size() != kTime.size()))
+                return false;
+            for (std::size_t k = 0; k < f.size(); ++k)
+                if (kTime[k] == ':' ? f[k] != ':' : (f[k] < '0' || f[k] > '9'))
+                    return false;
+        } else if (field < unitField) {
+            if (f.size() > 7 || (!last && f.empty()) ||
+                !std::all_of(f.begin(), f.end(), [](char c) { return c > ' ' && c < 127; }))
+                return false;
+        } else if (field == unitField) {
+            if (!(f.empty() && last) && f != "C" && f != "F" && f != "K")
+                return false;
+        } else if (field > unitField + 1 || !f.empty() || !last) {
+            return false;  // only a list's closing TAB follows the unit
+        }
+        if (last)
+            return true;
+        from = tab + 1;
+    }
 }
 
 DataFileReader::DataFileReader(const std::string& path, DataFileLimits limits)

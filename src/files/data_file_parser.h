@@ -21,6 +21,24 @@ struct DataFileLimits {
     long records = 10'000'000;
 };
 
+// What a file that is not a regular one is: "a folder", "a pipe (FIFO)", "a device", "a socket".
+const char* fileKind(mode_t mode);
+
+// The reader's rule for the model of a file: its first line's length.
+inline bool isDualFirstLine(std::string_view line) {
+    return line.size() >= kDualLineLength;
+}
+
+// What a line of a data file is, as this program writes it: the record's number, its time
+// (hh:mm:ss), one reading (single-input) or three (dual-input) of at most seven characters each,
+// and the unit letter, TAB-separated; a line saved from a list ends in one more TAB. The number
+// of a record holds at most 18 digits, so that numbering can go on from it in 64 bits.
+enum class RecordShape { NotARecord, Single, Dual, NumberTooLarge };
+RecordShape recordShape(std::string_view line);
+// Whether `text` is what a record of that model (its first bytes, or all of it) would begin
+// with: what a crash or a full disk leaves of a line being written.
+bool isRecordPrefix(std::string_view text, bool dual);
+
 // Receives a data file's records as they are read.
 class DataFileSink {
 public:
@@ -48,6 +66,12 @@ public:
 
     long records() const { return m_records; }
     Stop stop() const { return m_stop; }
+    // The bytes fed so far up to the end of the last line end, and that line end ("\r\n", "\n",
+    // "\r"; empty before the first). A CR at the end of what was fed may still get its LF.
+    std::uint64_t endOfLines() const { return m_endOfLines; }
+    std::string_view lastLineEnd() const { return m_lastLineEnd; }
+    // What was fed after the last line end.
+    std::string_view pending() const { return m_line; }
 
 private:
     bool take(std::string_view line);
@@ -58,6 +82,9 @@ private:
     Stop m_stop = Stop::None;
     std::string m_line;
     bool m_afterCR = false;
+    std::uint64_t m_fed = 0;
+    std::uint64_t m_endOfLines = 0;
+    std::string_view m_lastLineEnd;
 };
 
 // A data file as "Open" reads it: only a regular file within the limits, read to the end it had

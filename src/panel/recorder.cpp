@@ -1,12 +1,19 @@
 #include "panel/recorder.h"
 
+#include <fcntl.h>
+#include <stdio_ext.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
+#include "files/data_file_parser.h"
 #include "files/save_as_dialog.h"
 #include "instrument/text_format.h"
 
@@ -14,13 +21,15 @@ namespace calvex {
 
 namespace {
 
+constexpr int kInformation = 64;
+
 std::string fileTitle(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // What a stopped recording leaves: the file and its number of lines.
-std::string fileHolds(const std::string& path, long lines) {
+std::string fileHolds(const std::string& path, std::int64_t lines) {
     return path + "\n\nThe file holds " + std::to_string(lines) + (lines == 1 ? " line." : " lines.");
 }
 
@@ -49,15 +58,29 @@ bool Recorder::startFile(const std::string& path, bool append) {
     m_toStandardOutput = path == "-";
     m_numberBase = 0;
     m_wholeBytes = 0;
-    std::FILE* file = m_toStandardOutput ? stdout : std::fopen(path.c_str(), append ? "a+b" : "wb");
-    int error = errno;
-    if (file != nullptr && append && !m_toStandardOutput && !continueFile(file)) {
-        error = errno;
-        std::fclose(file);
-        file = nullptr;
+    m_lineEnd = "\r\n";
+    m_owedLineEnd.clear();
+    m_refusal = Refusal::None;
+    m_error = 0;
+    m_cutBytes = 0;
+    m_lastLineIncomplete = false;
+    std::FILE* file = nullptr;
+    if (m_toStandardOutput) {
+        file = stdout;
+    } else if (append) {
+        file = openToContinue(path);
+        if (file == nullptr) {
+            m_session.FileChosen = false;
+            return false;
+        }
+    } else {
+        file = std::fopen(path.c_str(), "wb");
     }
     if (file == nullptr) {
+        const int error = errno;
         m_session.FileChosen = false;
+        m_refusal = Refusal::NotOpened;
+        m_error = error;
         m_session.dialogs.message(
             "The file could not be opened for recording:\n" + path + "\n\nRecording has not started.",
             kCriticalStop, std::strerror(error));
@@ -74,48 +97,207 @@ bool Recorder::startFile(const std::string& path, bool append) {
     return true;
 }
 
-// A file continued after a restart: its lines stay, a line torn by a crash or a full disk is cut
-// off, and the numbering follows its last whole line.
-bool Recorder::continueFile(std::FILE* file) {
-    // One pass in chunks, so a file of any length is continued in bounded memory: the lines, where
-    // the last whole one ends, and the start of that line (where its number stands).
-    constexpr std::size_t kNumberRoom = 32;
-    long lines = 0;
-    std::uintmax_t position = 0;
-    std::string current;
-    std::string last;
-    char chunk[65536];
-    std::fseek(file, 0, SEEK_SET);
-    m_wholeBytes = 0;
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        for (std::size_t k = 0; k < got; ++k, ++position) {
-            if (chunk[k] == '\n') {
-                ++lines;
-                m_wholeBytes = position + 1;
-                last.swap(current);
-                current.clear();
-            } else if (current.size() < kNumberRoom) {
-                current += chunk[k];
-            }
+// A file continued after a restart. Nothing is written to it before it is known to be a regular
+// file holding data of this program and of the present model: the kind is looked at before
+// opening (opening a pipe waits for a writer, opening a device may act on it) and again on what
+// was opened, which is opened without waiting.
+std::FILE* Recorder::openToContinue(const std::string& path) {
+    const auto refuse = [&](Refusal refusal, const std::string& text, const std::string& reason) {
+        m_refusal = refusal;
+        m_session.dialogs.message(text + "\n" + path + "\n\nRecording has not started.", kCriticalStop,
+                                  reason);
+        return static_cast<std::FILE*>(nullptr);
+    };
+    const std::string notOpened = "The file could not be opened for recording:";
+    const auto notRegular = [&](mode_t mode) {
+        return refuse(Refusal::NotRegular, notOpened,
+                      std::string("It is ") + fileKind(mode) + ", not a regular file.");
+    };
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode))
+        return notRegular(before.st_mode);
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return refuse(Refusal::NotOpened, notOpened, std::strerror(errno));
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        const int error = errno;
+        ::close(fd);
+        return error != 0 ? refuse(Refusal::NotOpened, notOpened, std::strerror(error))
+                          : notRegular(opened.st_mode);
+    }
+    std::string why;
+    const Refusal refusal = continueFile(fd, path, why);
+    if (refusal != Refusal::None) {
+        ::close(fd);
+        switch (refusal) {
+            case Refusal::Foreign:
+                return refuse(refusal,
+                              "The file is not a data file of this program and has not been changed:", why);
+            case Refusal::OtherModel:
+                return refuse(
+                    refusal,
+                    "The file holds data of the other instrument model and has not been changed:", why);
+            default:
+                return refuse(refusal, notOpened, why);
         }
     }
-    if (std::ferror(file))
-        return false;
-    if (m_wholeBytes < position) {
-        std::error_code cut;
-        std::filesystem::resize_file(m_session.DataFileName, m_wholeBytes, cut);
-        if (cut) {
-            errno = cut.value();
-            return false;
-        }
+    std::FILE* file = ::fdopen(fd, "ab");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        return refuse(Refusal::NotOpened, notOpened, std::strerror(error));
     }
-    const double number = leadingNumber(last);
-    m_numberBase = number >= 1 ? std::lround(number) : lines;
-    return std::fseek(file, 0, SEEK_END) == 0;
+    return file;
 }
 
-long Recorder::nextLineNumber() const {
-    return m_numberBase + std::lround(m_session.RecordCount) + 1;
+namespace {
+
+// A record's bytes as a line of text can show them.
+std::string shownBytes(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\\' || c == '"') {
+            out += '\\';
+            out += c;
+        } else if (u < 32 || u >= 127) {
+            const char* hex = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+const char* modelName(bool dual) {
+    return dual ? "dual-input" : "single-input";
+}
+
+}  // namespace
+
+// The file is read with the reader's own rules (the line ends it accepts, the model its first
+// line gives, the shape of a record), in bounded memory: no record is longer than a few dozen
+// bytes, so a longer run of bytes without a line end is not a data file.
+Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::string& why) {
+    constexpr std::size_t kLongestRecord = 64;
+    // The model is the one its first record has (the number of its readings).
+    struct Records : DataFileSink {
+        bool dual = false;
+        std::int64_t count = 0;
+        std::int64_t lastNumber = 0;
+        std::string bad;
+        bool start(bool) override { return true; }
+        void record(std::string_view line) override {
+            ++count;
+            if (!bad.empty())
+                return;
+            const RecordShape shape = recordShape(line);
+            if (count == 1 && (shape == RecordShape::Single || shape == RecordShape::Dual))
+                dual = shape == RecordShape::Dual;
+            if (shape == RecordShape::NumberTooLarge) {
+                bad = "The number of line " + std::to_string(count) + " is too large to be continued.";
+            } else if (shape != (dual ? RecordShape::Dual : RecordShape::Single)) {
+                bad = "Line " + std::to_string(count) + " is not a record of " +
+                      (count == 1 ? std::string("this program's") : modelName(dual)) + " data.";
+            } else {
+                lastNumber = std::stoll(std::string(line.substr(0, line.find('\t'))));
+            }
+        }
+    } records;
+    DataFileParser parser(records, std::numeric_limits<long>::max());
+    std::string lineEnd;
+    char chunk[65536];
+    std::uint64_t size = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            why = std::strerror(errno);
+            return Refusal::NotOpened;
+        }
+        if (got == 0)
+            break;
+        size += static_cast<std::uint64_t>(got);
+        parser.feed(chunk, static_cast<std::size_t>(got));
+        // The first line end that is surely whole (a CR at the end of a piece may get its LF).
+        if (lineEnd.empty() && parser.endOfLines() > 0 && parser.endOfLines() < size)
+            lineEnd = parser.lastLineEnd();
+        if (!records.bad.empty()) {
+            why = records.bad;
+            return Refusal::Foreign;
+        }
+        if (parser.pending().size() > kLongestRecord) {
+            why = "Line " + std::to_string(records.count + 1) + " is longer than any record.";
+            return Refusal::Foreign;
+        }
+    }
+    if (lineEnd.empty())
+        lineEnd = parser.lastLineEnd();
+
+    // The last line without a line end: kept when it is a whole record of the file's model, cut
+    // off when it is what a crash or a full disk leaves of one, and anything else is not ours.
+    const std::string fragment(parser.pending());
+    bool cut = false;
+    if (!fragment.empty()) {
+        const RecordShape shape = recordShape(fragment);
+        const bool whole = records.count > 0
+                               ? shape == (records.dual ? RecordShape::Dual : RecordShape::Single)
+                               : shape == RecordShape::Single || shape == RecordShape::Dual;
+        const bool torn = records.count > 0
+                              ? isRecordPrefix(fragment, records.dual)
+                              : isRecordPrefix(fragment, false) || isRecordPrefix(fragment, true);
+        if (whole) {
+            parser.finish(true);
+            m_owedLineEnd = lineEnd.empty() ? "\r\n" : lineEnd;
+        } else if (shape == RecordShape::NumberTooLarge) {
+            why =
+                "The number of line " + std::to_string(records.count + 1) + " is too large to be continued.";
+            return Refusal::Foreign;
+        } else if (torn) {
+            cut = true;
+        } else {
+            why = "Line " + std::to_string(records.count + 1) + " is not a record of " +
+                  (records.count == 0 ? std::string("this program's") : modelName(records.dual)) + " data.";
+            return Refusal::Foreign;
+        }
+        if (!records.bad.empty()) {
+            why = records.bad;
+            return Refusal::Foreign;
+        }
+    }
+    if (records.count > 0 && records.dual != m_session.state.DualModel) {
+        why = std::string("It holds ") + modelName(records.dual) + " data and the instrument is " +
+              modelName(m_session.state.DualModel) + ".";
+        return Refusal::OtherModel;
+    }
+    if (cut) {
+        if (::ftruncate(fd, static_cast<off_t>(parser.endOfLines())) != 0) {
+            why = std::strerror(errno);
+            return Refusal::NotOpened;
+        }
+        m_cutBytes = fragment.size();
+        m_session.dialogs.message("The torn last line was cut off the file:\n" + path + "\n\n" +
+                                      std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) +
+                                      "\"",
+                                  kInformation);
+    }
+    if (!lineEnd.empty())
+        m_lineEnd = lineEnd;
+    m_wholeBytes = cut ? parser.endOfLines() : size;
+    m_numberBase = records.count > 0 ? records.lastNumber : 0;
+    return Refusal::None;
+}
+
+std::int64_t Recorder::nextLineNumber() const {
+    return m_numberBase + m_session.RecordCount + 1;
 }
 
 void Recorder::stopByUser() {
@@ -146,7 +328,7 @@ void Recorder::closeFile() {
 }
 
 bool Recorder::writeLine(const std::string& sample) {
-    const std::string line = std::to_string(nextLineNumber()) + "\t" + sample + "\r\n";
+    const std::string line = m_owedLineEnd + std::to_string(nextLineNumber()) + "\t" + sample + m_lineEnd;
     errno = 0;
     const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
     if (!written || std::fflush(m_file) != 0) {
@@ -154,6 +336,7 @@ bool Recorder::writeLine(const std::string& sample) {
         return false;
     }
     m_wholeBytes += line.size();
+    m_owedLineEnd.clear();
     m_session.RecordCount += 1;
     m_view.lineWritten();
     return true;
@@ -164,13 +347,22 @@ bool Recorder::writeLine(const std::string& sample) {
 // the user is told, so the file ends on its last whole line and the count below is exact.
 void Recorder::reportWriteFailure(int error) {
     const std::string path = m_session.DataFileName;
-    const long lines = nextLineNumber() - 1;
+    const std::int64_t lines = nextLineNumber() - 1;
+    m_error = error;
+    // What standard output has not taken stays in its buffer; it is dropped, so that no later
+    // flush adds more of the torn line.
+    if (m_toStandardOutput)
+        __fpurge(m_file);
     stopAutomatically();
     m_lastStop = Stop::WriteFailed;
     std::error_code cut;
     if (!m_toStandardOutput && std::filesystem::is_regular_file(path, cut))
         std::filesystem::resize_file(path, m_wholeBytes, cut);
-    const std::string tail = cut ? "\nIts last line may be incomplete: " + cut.message() + "." : "";
+    m_lastLineIncomplete = m_toStandardOutput;
+    const std::string tail = cut ? "\nIts last line may be incomplete: " + cut.message() + "."
+                             : m_toStandardOutput
+                                 ? "\nIts last line may be incomplete: standard output cannot be cut back."
+                                 : "";
     m_view.setRecVisible(false);
     m_view.setFileNameText("");
     m_session.FileChosen = false;
@@ -228,14 +420,14 @@ void Recorder::Timer2_Timer() {
             const bool modelChanged = s.DualModel != DualModelAtStart;
             const std::string why = modelChanged ? "the instrument's model changed"
                                                  : "the file holds the most lines a recording may hold";
-            const long lines = nextLineNumber() - 1;
+            const std::int64_t lines = nextLineNumber() - 1;
             stopAutomatically();
             m_lastStop = modelChanged ? Stop::ModelChanged : Stop::LineLimit;
             m_session.dialogs.notify(
                 "Recording stopped: " + why + ".\n" + fileHolds(m_session.DataFileName, lines),
                 kCriticalStop);
         } else if (writeLine(sample)) {
-            m_view.setCountText(std::to_string(std::lround(m_session.RecordCount)));
+            m_view.setCountText(std::to_string(m_session.RecordCount));
             m_view.setRecText("Rec");
         }
     } else {

@@ -165,6 +165,15 @@ void QtSerialLink::onError(QSerialPort::SerialPortError error) {
         return;  // failures of open() are reported by open() itself
     m_failed = true;
     m_lastError = m_port.errorString().toStdString();
+    // A device that goes away (an adapter pulled, a line hung up) gives no error number to tell
+    // (a read that meets the end of the line's data, a resource error): say what that is.
+    if (m_lastError.empty() || m_lastError == "Unknown error") {
+        m_lastError = error == QSerialPort::ReadError       ? "the device went away (its data ended)"
+                      : error == QSerialPort::ResourceError ? "the device went away"
+                      : error == QSerialPort::WriteError
+                          ? "a write to the device failed"
+                          : "the port failed (error " + std::to_string(error) + ")";
+    }
     notifyActivity();
 }
 

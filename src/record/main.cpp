@@ -1,11 +1,13 @@
 // calvex-record: the live reading recorded to a data file, or the instrument's memory read, with
 // no display (Qt Core and SerialPort only).
-#include <sys/signalfd.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -24,23 +26,52 @@
 
 namespace {
 
-// SIGINT and SIGTERM arrive as readable data on a descriptor the event loop watches, so no
-// handler runs in the middle of a write.
+// SIGINT and SIGTERM arrive as readable data on a pipe the event loop watches, so the run ends
+// between two ticks with every line whole. The handler does nothing else, and it is installed
+// without SA_RESTART: an output that blocks (a pipe nobody reads, a FIFO without a reader being
+// opened) returns from its write or open on the signal, and the run ends there too. The pipe's
+// end is the one thing the handler can reach, so it is kept where the handler sees it.
+int g_signalPipe = -1;
+
+void onSignal(int signal) {
+    const int saved = errno;
+    const unsigned char number = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe, &number, 1);
+    errno = saved;
+}
+
+// Before any thread starts the signals are blocked, so every thread Qt starts leaves them to
+// this one; handleSignals() then takes them here.
 int signalDescriptor() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
-    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
+    if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
         return -1;
-    return ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return -1;
+    g_signalPipe = ends[1];
+    return ends[0];
+}
+
+bool handleSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr) == 0;
 }
 
 int readSignal(int fd) {
-    signalfd_siginfo info{};
-    return ::read(fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)
-               ? static_cast<int>(info.ssi_signo)
-               : 0;
+    unsigned char number = 0;
+    return ::read(fd, &number, 1) == 1 ? number : 0;
 }
 
 }  // namespace
@@ -70,6 +101,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // A closed pipe reader (calvex-record ... | head) is a write failure, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
+    if (!handleSignals()) {
+        std::perror("calvex-record: sigaction");
+        return 1;
+    }
 
     calvex::QtSerialLink port(options.deviceMap());
     calvex::SystemClock clock;
@@ -119,7 +154,9 @@ int main(int argc, char** argv) {
     }
 
     const bool progress = !options.quiet && ::isatty(STDERR_FILENO) != 0;
-    calvex::RecordRun run(session, options, progress ? stderr : nullptr);
+    // Without a progress line (no terminal: a service, a pipe) each change of state is told on a
+    // dated line of its own.
+    calvex::RecordRun run(session, options, progress ? stderr : nullptr, progress ? nullptr : stderr);
     const auto end = [&] {
         std::fputs(run.summary().c_str(), stderr);
         QCoreApplication::exit(run.exitStatus());

@@ -1,5 +1,6 @@
 #include "record/record_run.h"
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 
@@ -7,12 +8,18 @@
 
 namespace calvex {
 
-RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress)
+RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress, std::FILE* journal)
     : m_session(session),
       m_options(options),
       m_progress(progress),
       m_poller(session.state, session.COM, session.clock, *this),
-      m_recorder(session, *this, Recorder::kNoLineLimit) {}
+      m_recorder(session, *this, Recorder::kNoLineLimit),
+      m_journal(session.clock,
+                [journal](const std::string& line) {
+                    std::fputs(line.c_str(), journal);
+                    std::fflush(journal);
+                }),
+      m_journalOn(journal != nullptr) {}
 
 RecordRun::~RecordRun() {
     m_session.COM.setActivityHandler(nullptr);
@@ -42,12 +49,29 @@ void RecordRun::pollTick() {
     if (m_finished)
         return;
     m_poller.tick();
+    lookAtStates();
     checkDuration();
 }
 
 void RecordRun::wake() {
-    if (!m_finished)
-        m_poller.wake();
+    if (m_finished)
+        return;
+    m_poller.wake();
+    lookAtStates();
+}
+
+// The journal's states as the poller leaves them: a port that failed is closed and reopened on
+// the following ticks.
+void RecordRun::lookAtStates() {
+    if (!m_journalOn)
+        return;
+    const bool open = m_poller.phase() != Poller::Phase::Reopen && m_session.COM.isOpen();
+    const std::string error = m_session.COM.lastError();
+    m_journal.port(open, error.empty() ? "the port failed" : error);
+    // Before the first frame the reading is not yet known; it is not lost.
+    if (m_recording || m_session.state.ReadingKnown)
+        m_journal.reading(m_session.state.ReadingKnown, m_lastKnown);
+    m_journal.tick();
 }
 
 void RecordRun::sampleTick() {
@@ -59,11 +83,19 @@ void RecordRun::sampleTick() {
     // The line format follows the model, which only a frame tells; the file starts with the first.
     if (!m_recording && !m_session.state.Unit.isEmpty()) {
         if (!m_recorder.startFile(m_options.output, m_options.append)) {
-            finish(kExitError);
+            // An output that blocked until a signal came: the signal ends the run.
+            if (m_recorder.lastError() == EINTR)
+                return;
+            // A service restarted onto the other model's file would only be refused again.
+            finish(m_recorder.lastRefusal() == Recorder::Refusal::OtherModel ? kExitModelChanged
+                                                                             : kExitError);
             return;
         }
         m_recording = true;
+        if (m_journalOn && m_recorder.cutBytes() > 0)
+            m_journal.fileCutBack(m_recorder.cutBytes());
         m_dual = m_session.state.DualModel;
+        m_unitAtStart = m_session.state.Unit;
         m_stats = std::make_unique<StatsRun>(m_dual ? 3 : 1);
     }
     m_recorder.Timer2_Timer();
@@ -72,7 +104,8 @@ void RecordRun::sampleTick() {
             finish(kExitModelChanged);
             return;
         case Recorder::Stop::WriteFailed:
-            finish(kExitError);
+            if (m_recorder.lastError() != EINTR)
+                finish(kExitError);
             return;
         default:
             break;
@@ -111,6 +144,8 @@ void RecordRun::showComText(const std::string& text) {
 }
 
 void RecordRun::showReading() {
+    if (m_session.state.ReadingKnown)
+        m_lastKnown = m_session.clock.now();
     showProgress();
 }
 
@@ -132,13 +167,15 @@ void RecordRun::lineWritten() {
     if (m_firstStamp.empty())
         m_firstStamp = s.SampleTime;
     m_lastStamp = s.SampleTime;
-    std::vector<ReadingValue> values{measured(s, s.T1Value)};
+    // The figures stay in the unit the run started with, as the statistics windows keep theirs: a
+    // line in another unit counts converted.
+    std::vector<ReadingValue> values{measured(s, inUnit(m_unitAtStart, s.T1C, s.T1F, s.T1K))};
     if (m_dual) {
-        values.push_back(measured(s, s.T2Value));
-        // The difference as the statistics window takes it: rounded to the tenth the line shows, so
-        // that a line equal to an extreme moves its time as it does there.
-        values.push_back(measured(s, inUnit(s.Unit, s.T1T2C, s.T1T2F, s.T1T2K)));
+        values.push_back(measured(s, inUnit(m_unitAtStart, s.T2C, s.T2F, s.T2K)));
+        values.push_back(measured(s, inUnit(m_unitAtStart, s.T1T2C, s.T1T2F, s.T1T2K)));
     }
+    if (!s.ReadingKnown)
+        ++m_linesWithoutReading;
     m_stats->sample(values, s.SampleTime);
     showProgress();
 }
@@ -163,14 +200,20 @@ void RecordRun::showProgress() {
 
 std::string RecordRun::summary() const {
     const std::string where = m_options.output == "-" ? "standard output" : m_options.output;
+    const std::string torn = m_recorder.lastLineIncomplete()
+                                 ? "calvex-record: the last line to " + where + " is incomplete\n"
+                                 : "";
     if (m_lines == 0)
-        return "calvex-record: no line written to " + where + "\n";
+        return "calvex-record: no line written to " + where + "\n" + torn;
     const long long span = static_cast<long long>(m_lines - 1) * m_options.every;
     std::string text = "calvex-record: " + std::to_string(m_lines) + (m_lines == 1 ? " line" : " lines") +
                        " written to " + where + ", " + m_firstStamp + " to " + m_lastStamp + " (" +
                        std::to_string(span) + " s)\n";
+    text += "  no reading: " + std::to_string(m_linesWithoutReading) +
+            (m_linesWithoutReading == 1 ? " line (" : " lines (") +
+            std::to_string(static_cast<long long>(m_linesWithoutReading) * m_options.every) + " s)\n";
     const char* names[] = {"T1", "T2", "T1-T2"};
-    const std::string unit = m_session.state.Unit.text();
+    const std::string unit = m_unitAtStart.text();
     for (std::size_t i = 0; i < m_stats->channels(); ++i) {
         const ChannelFigures& c = m_stats->channel(i);
         const auto shown = [](const std::string& figure) {
@@ -184,7 +227,7 @@ std::string RecordRun::summary() const {
             text += " at " + c.extremes.minTime;
         text += ", average " + shown(c.average) + " " + unit + "\n";
     }
-    return text;
+    return text + torn;
 }
 
 }  // namespace calvex

@@ -8,6 +8,7 @@
 #include "app/session.h"
 #include "panel/poller.h"
 #include "panel/recorder.h"
+#include "record/record_journal.h"
 #include "record/record_options.h"
 #include "stats/stats_run.h"
 
@@ -24,8 +25,10 @@ public:
     static constexpr int kExitModelChanged = 3;
     static constexpr int kExitInterrupted = 130;
 
-    // `progress`: where the one-line progress goes (a terminal), or nullptr for none.
-    RecordRun(Session& session, const RecordOptions& options, std::FILE* progress);
+    // `progress`: where the one-line progress goes (a terminal), or nullptr for none; `journal`:
+    // where the changes of state go, one dated line each (see RecordJournal), or nullptr.
+    RecordRun(Session& session, const RecordOptions& options, std::FILE* progress,
+              std::FILE* journal = nullptr);
     ~RecordRun() override;
     RecordRun(const RecordRun&) = delete;
     RecordRun& operator=(const RecordRun&) = delete;
@@ -64,6 +67,7 @@ private:
     void checkDuration();
     void finish(int status);
     void showProgress();
+    void lookAtStates();
 
     Session& m_session;
     const RecordOptions m_options;
@@ -72,9 +76,14 @@ private:
     Recorder m_recorder;
     std::unique_ptr<StatsRun> m_stats;  // from the first line on, for the model the file holds
     bool m_dual = false;
+    ReadingValue m_unitAtStart;  // the unit of the summary's figures
+    long m_linesWithoutReading = 0;
     std::string m_comText;
     std::string m_firstStamp;
     std::string m_lastStamp;
+    RecordJournal m_journal;
+    bool m_journalOn = false;
+    LocalDateTime m_lastKnown;  // when the reading was last known
     std::int64_t m_startMs = 0;
     long m_lines = 0;
     bool m_recording = false;

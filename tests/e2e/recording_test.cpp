@@ -56,7 +56,7 @@ TEST(Recording, TheFileHoldsWhatThePanelShowed) {
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= 2; }, test::kPatienceMs));
     sim.command("t1 -12.3");
     ASSERT_TRUE(test::waitUntil([&] { return shown() == "-12.3"; }, test::kPatienceMs));
-    const float before = session.RecordCount;
+    const std::int64_t before = session.RecordCount;
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= before + 2; }, test::kPatienceMs));
     panel.Toolbar1_ButtonClick("Save");
     EXPECT_FALSE(session.state.RecordingOn);
@@ -120,12 +120,12 @@ TEST(Recording, AnUnpluggedInstrumentLeavesNoValueLinesNotRepeats) {
     sim.command("unplug");
     ASSERT_TRUE(test::waitUntil([&] { return text("LblCOM") == "No COM"; }, test::kPatienceMs));
     EXPECT_EQ(text("LblT1"), "----");
-    const float unplugged = session.RecordCount;
+    const std::int64_t unplugged = session.RecordCount;
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= unplugged + 3; }, test::kPatienceMs));
     sim.command("t1 22.5");
     sim.command("replug");
     ASSERT_TRUE(test::waitUntil([&] { return text("LblT1") == "22.5"; }, test::kPatienceMs));
-    const float back = session.RecordCount;
+    const std::int64_t back = session.RecordCount;
     ASSERT_TRUE(test::waitUntil([&] { return session.RecordCount >= back + 2; }, test::kPatienceMs));
     panel.Toolbar1_ButtonClick("Save");
 

@@ -101,9 +101,32 @@ TEST(Recorder, SampleSpacingAndStamps) {
         rig.startRecording(rig.path.string());
         for (int i = 0; i < c.ticks; ++i)
             rig.recorder.Timer2_Timer();
-        EXPECT_EQ(rig.session.RecordCount, static_cast<float>(c.samples)) << c.period;
+        EXPECT_EQ(rig.session.RecordCount, c.samples) << c.period;
         EXPECT_EQ(rig.session.state.SampleTime, c.lastStamp) << c.period;
     }
+}
+
+// A recording with no line limit (calvex-record) that has written 16,777,216 lines, the last count
+// a single-precision number holds exactly.
+TEST(Recorder, LineNumbersKeepRisingPastSixteenMillion) {
+    test::TestSession t;
+    t.session.state.SampleTime = "14:05:30";
+    t.session.state.SampleSeconds = 1;
+    t.session.state.Unit = "C";
+    t.session.state.ReadingKnown = true;
+    FakeRecordingView view;
+    Recorder recorder(t.session, view, Recorder::kNoLineLimit);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("calvex-rec-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-16M.txt");
+    ASSERT_TRUE(recorder.startFile(path.string()));
+    t.session.RecordCount = 16'777'216;
+    recorder.Timer2_Timer();
+    recorder.Timer2_Timer();
+    EXPECT_EQ(readFile(path), "16777217\t14:05:31\t23.4\tC\r\n16777218\t14:05:32\t23.4\tC\r\n");
+    EXPECT_EQ(view.count, "16777218");
+    recorder.toggle();
+    std::filesystem::remove(path);
 }
 
 TEST(Recorder, StopsAtTheLineLimitWithoutWritingOneMore) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QProcess>
@@ -23,7 +24,7 @@ std::filesystem::path tempFile(const std::string& what) {
 
 // calvex-record as a user starts it from a shell with no display.
 struct RecordProcess {
-    explicit RecordProcess(const QStringList& arguments) {
+    explicit RecordProcess(const QStringList& arguments, const QString& standardOutput = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("DISPLAY");
         environment.remove("QT_QPA_PLATFORM");
@@ -31,6 +32,8 @@ struct RecordProcess {
         process.setProcessEnvironment(environment);
         process.setProgram(CALVEX_RECORD);
         process.setArguments(arguments);
+        if (!standardOutput.isEmpty())
+            process.setStandardOutputFile(standardOutput);
         process.start();
         process.waitForStarted(test::kPatienceMs);
     }
@@ -121,6 +124,118 @@ TEST(RecordBinary, SigTermLeavesWholeLinesAndExitsZero) {
     EXPECT_GE(lines.size(), 2u);
     expectRecording(lines, 1);
     EXPECT_NE(record.err().find(std::to_string(lines.size()) + " lines written"), std::string::npos);
+}
+
+// A full disk under standard output: the line that did not go out whole is not counted, and the
+// summary says that what went out ends in a torn line.
+TEST(RecordBinary, FullStandardOutputSaysTheLastLineIsIncomplete) {
+    test::SimProcess sim(kSteadySim);
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--output", "-"},
+                         "/dev/full");
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    EXPECT_EQ(record.process.exitCode(), 1);
+    const std::string err = record.err();
+    EXPECT_NE(err.find("calvex-record: no line written to standard output\n"
+                       "calvex-record: the last line to standard output is incomplete\n"),
+              std::string::npos)
+        << err;
+}
+
+// A FIFO with no reader blocks the opening of the output; SIGTERM still ends the run at once.
+TEST(RecordBinary, SigTermEndsARunWhoseOutputBlocks) {
+    test::SimProcess sim(kSteadySim);
+    const std::filesystem::path fifo = tempFile("fifo");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--output",
+                          QString::fromStdString(fifo.string())});
+    // Waits until the program is in the system call that opens the FIFO (openat).
+    const std::string syscall = "/proc/" + std::to_string(record.process.processId()) + "/syscall";
+    ASSERT_TRUE(test::waitUntil([&] { return readFile(syscall).rfind("257 ", 0) == 0; }, test::kPatienceMs));
+    record.process.terminate();
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    std::filesystem::remove(fifo);
+    EXPECT_EQ(record.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(record.process.exitCode(), 0);
+    EXPECT_NE(record.err().find("calvex-record: no line written to " + fifo.string() + "\n"),
+              std::string::npos)
+        << record.err();
+}
+
+// A service restarted after a model change finds the other model's lines in its file.
+TEST(RecordBinary, AppendOntoTheOtherModelsFileExitsThreeAndLeavesItAlone) {
+    test::SimProcess sim(kSteadySim);
+    const std::filesystem::path file = tempFile("other-model");
+    const std::string single = "1\t10:00:00\t70.1\tF\r\n2\t10:00:02\t70.2\tF\r\n";
+    std::ofstream(file, std::ios::binary) << single;
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--append",
+                          "--output", QString::fromStdString(file.string())});
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    EXPECT_EQ(record.process.exitCode(), 3);
+    EXPECT_EQ(readFile(file), single);
+    std::filesystem::remove(file);
+    EXPECT_NE(
+        record.err().find("calvex-record: The file holds data of the other instrument model and has not "
+                          "been changed: " +
+                          file.string() +
+                          ": Recording has not started. (It holds single-input data and "
+                          "the instrument is dual-input.)\n"),
+        std::string::npos)
+        << record.err();
+}
+
+// Without a terminal (as under systemd) each change of state is a dated line on standard error
+// while the run goes on: the instrument going quiet and coming back, the adapter pulled and put
+// back.
+TEST(RecordBinary, WithoutATerminalEachChangeOfStateIsADatedLine) {
+    const std::filesystem::path link = tempFile("journal-link");
+    QStringList simArguments = kSteadySim;
+    simArguments << "--link" << QString::fromStdString(link.string());
+    test::SimProcess sim(simArguments);
+    const std::filesystem::path file = tempFile("journal");
+    RecordProcess record({"--port", QString::fromStdString(link.string()), "--every", "1", "--output",
+                          QString::fromStdString(file.string())});
+    std::string err;
+    const auto said = [&](const std::string& text, std::size_t from = 0) {
+        return test::waitUntil(
+            [&] {
+                err += record.err();
+                return err.find(text, from) != std::string::npos;
+            },
+            test::kPatienceMs * 2);
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return !splitLines(readFile(file)).empty(); }, test::kPatienceMs));
+    sim.command("silence 60");
+    ASSERT_TRUE(said(" calvex-record: reading unknown since ")) << err;
+    sim.command("silence 0");
+    ASSERT_TRUE(said(" calvex-record: reading back\n")) << err;
+    sim.command("unplug");
+    ASSERT_TRUE(said(" calvex-record: port lost: the device went away (")) << err;
+    sim.command("replug");
+    ASSERT_TRUE(said(" calvex-record: port reopened\n")) << err;
+    // The reading, lost with the port, comes back with it (within the second of the reopening, both
+    // on one line).
+    ASSERT_TRUE(said(" calvex-record: reading ", err.rfind("port reopened"))) << err;
+    record.process.terminate();
+    ASSERT_TRUE(record.finish(test::kPatienceMs));
+    err += record.err();
+    EXPECT_EQ(record.process.exitCode(), 0) << err;
+    std::filesystem::remove(file);
+    // Every line before the summary starts with the local date and time.
+    const std::regex dated(
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d calvex-record: (reading unknown since )"
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d|reading back|reading unknown and back \d+ times?|)"
+        R"(port lost: .+|port reopened)( \(.*\))?)");
+    const std::string journal = err.substr(0, err.find("\ncalvex-record: ") + 1);
+    std::istringstream in(journal);
+    int count = 0;
+    for (std::string line; std::getline(in, line); ++count)
+        EXPECT_TRUE(std::regex_match(line, dated)) << line;
+    EXPECT_GE(count, 4);
+    std::smatch m;
+    const std::regex noReading(R"(\n  no reading: (\d+) lines? \((\d+) s\)\n)");
+    ASSERT_TRUE(std::regex_search(err, m, noReading)) << err;
+    EXPECT_GE(std::stoi(m[1].str()), 1) << err;
 }
 
 const QStringList kMemorySim{"--set", "10 dual C K: 25.1 24.9, 25.3 ----, OL -OL", "--set",
