@@ -34,6 +34,14 @@ std::string fileText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A Real Time List of the single-input model, open and taking rows.
+void openSingleRealTimeList(test::TestSession& rig, ListWindows& windows) {
+    rig.session.lists = &windows;
+    rig.session.state.DualModel = false;
+    windows.show(ListKind::RealTime, false);
+    rig.session.ListOpen = true;
+}
+
 // The lists as the panel drives them: "List" opens one, the sampling timer appends samples.
 class RealTimeListTest : public ::testing::Test {
 protected:
@@ -205,10 +213,7 @@ TEST_F(RealTimeListTest, AnotherModelEndsTheListAfterSayingWhyAndOfferingToSave)
         std::remove(path.c_str());
         test::TestSession rig;
         ListWindows windows(rig.session);
-        rig.session.lists = &windows;
-        rig.session.state.DualModel = false;
-        windows.show(ListKind::RealTime, false);
-        rig.session.ListOpen = true;
+        openSingleRealTimeList(rig, windows);
         for (int i = 0; i < c.rows; ++i)
             windows.appendRealTimeRow(kSingle);
         QPointer<ListWindow> list(static_cast<ListWindow*>(windows.window(ListKind::RealTime, false)));
@@ -249,10 +254,7 @@ TEST_F(RealTimeListTest, TheModelChangeQuestionIsAnsweredAfterTheTickReturned) {
         std::remove(path.c_str());
         test::TestSession rig;
         ListWindows windows(rig.session);
-        rig.session.lists = &windows;
-        rig.session.state.DualModel = false;
-        windows.show(ListKind::RealTime, false);
-        rig.session.ListOpen = true;
+        openSingleRealTimeList(rig, windows);
         windows.appendRealTimeRow(kSingle);
         rig.dialogs.holdQuestions = true;
         rig.dialogs.saveAnswers = {path};
