@@ -1,9 +1,13 @@
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,17 +17,57 @@
 #include "options.h"
 #include "sim_error.h"
 #include "simulator.h"
+#include "unique_fd.h"
 
 namespace {
 
-std::string read_file(const std::string& path, const char* what) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw calvex::sim::SimError(std::string("cannot read ") + what + " " + path);
+// Reads a regular file whole. A device, a FIFO or a folder is refused before anything is read
+// (/dev/zero would never end, a folder would read as nothing). With a line limit, a line longer
+// than that (its line end not counted) is refused as soon as it is seen, so memory stays bounded
+// whatever the file holds.
+std::string read_file(const std::string& path, const char* what, std::size_t max_line = 0) {
+    calvex::sim::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw calvex::sim::SimError(std::string("cannot read ") + what + " " + path + ": " +
+                                    std::strerror(errno));
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw calvex::sim::SimError(std::string("cannot read ") + what + " " + path + ": not a regular file");
+    }
+    std::string text;
+    std::size_t line_start = 0;
+    std::size_t line_number = 1;
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw calvex::sim::SimError(std::string("cannot read ") + what + " " + path + ": " +
+                                        std::strerror(errno));
+        }
+        if (n == 0) {
+            return text;
+        }
+        const std::size_t old_size = text.size();
+        text.append(buffer.data(), static_cast<std::size_t>(n));
+        if (max_line == 0) {
+            continue;
+        }
+        for (std::size_t i = old_size; i < text.size(); ++i) {
+            if (text[i] == '\n') {
+                line_start = i + 1;
+                ++line_number;
+            }
+        }
+        // One more for the CR of a CR LF line end.
+        if (text.size() - line_start > max_line + 1) {
+            throw calvex::sim::SimError(path + ": line " + std::to_string(line_number) +
+                                        ": line longer than " + std::to_string(max_line) + " characters");
+        }
+    }
 }
 
 calvex::sim::MemoryStore load_memory(const calvex::sim::Options& options) {
@@ -44,9 +88,10 @@ std::optional<calvex::sim::Replay> load_replay(const calvex::sim::Options& optio
     if (!options.replay) {
         return std::nullopt;
     }
+    const std::string text =
+        read_file(*options.replay, "capture file", calvex::sim::CaptureFile::kMaxLineLength);
     try {
-        return calvex::sim::Replay(
-            calvex::sim::CaptureFile::parse(read_file(*options.replay, "capture file")));
+        return calvex::sim::Replay(calvex::sim::CaptureFile::parse(text));
     } catch (const calvex::sim::SimError& error) {
         throw calvex::sim::SimError(*options.replay + ": " + error.what());
     }

@@ -12,7 +12,7 @@ Replay::Replay(const std::vector<CaptureChunk>& chunks) {
         if (chunk.direction == CaptureChunk::Direction::Sent) {
             // The program writes a command in one go; writes in a row are commands of their own,
             // each with its own (possibly empty) reply.
-            commands_.push_back({chunk.bytes, {}});
+            commands_.push_back({chunk.bytes, {}, chunk.at, timed_.size()});
             in_reply = true;
             command_at = last = chunk.at;
             continue;
@@ -48,6 +48,11 @@ void Replay::match_commands(Time now) {
             std::stable_sort(replying_.begin(), replying_.end(),
                              [](const Timed& a, const Timed& b) { return a.at < b.at; });
             next_command_ = static_cast<std::size_t>(found - commands_.begin()) + 1;
+            if (next_timed_ < found->timed_before) {
+                skipped_ += found->timed_before - next_timed_;
+                next_timed_ = found->timed_before;
+            }
+            shift_ = now - found->at;
             continue;
         }
         // The start of a longer command waits for the rest of it.
@@ -65,12 +70,12 @@ void Replay::match_commands(Time now) {
 std::vector<std::uint8_t> Replay::poll(Time now) {
     std::vector<std::uint8_t> due;
     while (true) {
-        const bool timed_due = next_timed_ < timed_.size() && timed_[next_timed_].at <= now;
+        const bool timed_due = next_timed_ < timed_.size() && timed_[next_timed_].at + shift_ <= now;
         const bool reply_due = !replying_.empty() && replying_.front().at <= now;
         if (!timed_due && !reply_due) {
             break;
         }
-        if (timed_due && (!reply_due || timed_[next_timed_].at <= replying_.front().at)) {
+        if (timed_due && (!reply_due || timed_[next_timed_].at + shift_ <= replying_.front().at)) {
             const std::vector<std::uint8_t>& bytes = timed_[next_timed_++].bytes;
             due.insert(due.end(), bytes.begin(), bytes.end());
         } else {
@@ -84,7 +89,7 @@ std::vector<std::uint8_t> Replay::poll(Time now) {
 Time Replay::next_wakeup() const {
     Time wake = Time::max();
     if (next_timed_ < timed_.size()) {
-        wake = timed_[next_timed_].at;
+        wake = timed_[next_timed_].at + shift_;
     }
     if (!replying_.empty()) {
         wake = std::min(wake, replying_.front().at);
@@ -93,9 +98,10 @@ Time Replay::next_wakeup() const {
 }
 
 std::string Replay::describe() const {
-    return "replay: " + std::to_string(next_timed_) + " of " + std::to_string(timed_.size()) +
-           " timed chunks sent, " + std::to_string(next_command_) + " of " +
-           std::to_string(commands_.size()) + " commands answered" +
+    return "replay: " + std::to_string(next_timed_ - skipped_) + " of " + std::to_string(timed_.size()) +
+           " timed chunks sent" +
+           (skipped_ > 0 ? ", " + std::to_string(skipped_) + " skipped for a command" : "") + ", " +
+           std::to_string(next_command_) + " of " + std::to_string(commands_.size()) + " commands answered" +
            (unmatched_ > 0 ? ", " + std::to_string(unmatched_) + " bytes unmatched" : "");
 }
 

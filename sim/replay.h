@@ -21,7 +21,11 @@ namespace calvex::sim {
 //   it. The instrument goes quiet for a second after a memory answer, so the live frames that
 //   follow are not taken for one. A reply goes out when the program sends the same command again,
 //   each chunk as long after the command as it came in the capture.
-// - Anything else (live frames, noise) goes out at its own time.
+// - Anything else (live frames, noise) goes out at its own time, counted from the latest command
+//   the program sent: a command sent sooner or later than in the capture moves what follows it
+//   in the capture by as much, and the chunks captured before a command that have not gone out
+//   when it comes are skipped, as the instrument drops its frames to answer a command. So no
+//   frame of the capture falls into a replayed exchange that it was not part of.
 //
 // Commands are matched in the order of the capture: bytes from the program that are the next
 // captured command, or a later one, release that command's reply (the ones skipped stay
@@ -43,6 +47,8 @@ public:
     bool finished() const { return next_timed_ == timed_.size() && replying_.empty(); }
     // Bytes received that matched no captured command.
     std::size_t unmatched_bytes() const { return unmatched_; }
+    // Timed chunks skipped because a command came before they had gone out.
+    std::size_t skipped_chunks() const { return skipped_; }
     std::string describe() const;
 
     struct Timed {
@@ -52,7 +58,9 @@ public:
     };
     struct Command {
         std::vector<std::uint8_t> bytes;
-        std::vector<Timed> reply;  // times after the command
+        std::vector<Timed> reply;      // times after the command
+        Time at{0};                    // in the capture
+        std::size_t timed_before = 0;  // the timed chunks captured before it
         friend bool operator==(const Command&, const Command&) = default;
     };
     const std::vector<Timed>& timed() const { return timed_; }
@@ -68,6 +76,8 @@ private:
     std::deque<Timed> replying_;  // absolute times, in order
     std::vector<std::uint8_t> input_;
     std::size_t unmatched_ = 0;
+    std::size_t skipped_ = 0;
+    Time shift_{0};  // replay time minus capture time, since the latest command
 };
 
 }  // namespace calvex::sim

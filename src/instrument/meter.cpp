@@ -53,6 +53,45 @@ bool isFrame(std::string_view block) {
            static_cast<unsigned char>(block[8]) == kFrameEnd;
 }
 
+namespace {
+
+// The widest thermocouple range of a unit code, in tenths of the unit.
+struct TenthsRange {
+    int low;
+    int high;
+};
+
+TenthsRange widestRange(std::uint8_t status) {
+    switch (status % 4) {
+        case 0:
+            return {-2000, 17600};  // C
+        case 2:
+            return {0, 20332};  // K: 0 as the chart's scale has it, 1760.0 C
+        default:
+            return {-3280, 32000};  // F: -200.0 C .. 1760.0 C
+    }
+}
+
+bool channelSendable(TenthsRange range, std::uint8_t status, std::uint8_t high, std::uint8_t low) {
+    if (bit(status, 5) || bit(status, 6))
+        return true;  // no value, or overload: the magnitude is not a reading
+    const int magnitude = high * 256 + low;
+    const int value = bit(status, 7) ? -magnitude : magnitude;
+    return value >= range.low && value <= range.high;
+}
+
+}  // namespace
+
+bool isSendableFrame(std::string_view frame) {
+    if (!isFrame(frame))
+        return false;
+    const auto byte = [&](std::size_t n) { return static_cast<std::uint8_t>(frame[n - 1]); };
+    const TenthsRange range = widestRange(byte(2));
+    if (!channelSendable(range, byte(2), byte(3), byte(4)))
+        return false;
+    return byte(5) == 255 || channelSendable(range, byte(5), byte(6), byte(7));
+}
+
 void DecodeT1Status(InstrumentState& state, std::uint8_t status) {
     const int unit = status % 4;
     state.UnitC = unit == 0;

@@ -1,5 +1,6 @@
 #include "panel/poller.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "instrument/meter.h"
@@ -33,14 +34,40 @@ std::int64_t Poller::msUntilDeadline() const {
     return left > 0 ? left : 0;
 }
 
+std::int64_t Poller::staleAfterMs() const {
+    std::int64_t longest = 0;
+    for (std::size_t i = 0; i < m_intervalCount; ++i)
+        longest = std::max(longest, m_intervals[i]);
+    return std::max(kStaleMs, 2 * longest);
+}
+
+// Polling stopped for a while: the same instrument comes back, so its pace is kept, but the gap
+// is not one of its intervals.
 void Poller::reset() {
     m_phase = Phase::Idle;
     m_carry.clear();
+    m_paceFrom = false;
     forgetReading();
 }
 
+// Another port, or the same one after it failed: perhaps another instrument, so its pace is
+// learnt afresh.
+void Poller::forgetPace() {
+    m_paceFrom = false;
+    m_intervalCount = 0;
+    m_intervalNext = 0;
+}
+
+// The bytes that ended the wait for data may be the start of a frame (a slow instrument's next
+// frame): the next attempt begins with them instead of dropping them.
+void Poller::keepFrameStart(const std::string& bytes) {
+    const std::size_t start = bytes.find(static_cast<char>(kFrameStart));
+    if (start != std::string::npos)
+        m_carry = bytes.substr(start, 2 * kFrameLength);
+}
+
 void Poller::tick() {
-    if (m_state.ReadingKnown && m_clock.monotonicMs() - m_lastFrame > kStaleMs)
+    if (m_state.ReadingKnown && m_clock.monotonicMs() - m_lastFrame > staleAfterMs())
         forgetReading();
     switch (m_phase) {
         case Phase::Idle:
@@ -87,7 +114,7 @@ void Poller::check() {
     } else if (m_phase == Phase::NoData) {
         if (m_port.bytesWaiting() != 0) {
             m_view.showComText(comText());
-            m_port.readAll();
+            keepFrameStart(m_port.readAll());
             m_phase = Phase::Idle;
         }
     } else if (m_phase == Phase::Waiting) {
@@ -113,19 +140,27 @@ void Poller::evaluate() {
         m_carry.clear();
         m_silence = 0;
         if (isFrame(block)) {
-            acceptFrame(block);
-            return;
+            if (isSendableFrame(block)) {
+                acceptFrame(block);
+                return;
+            }
+            ++m_implausible;
         }
         // A block that begins mid-frame: the frame that starts inside it is taken when it is
         // whole there, or its start is kept for the next attempt. Without this, reads that always
         // split the frames at the same place (a pseudo-terminal, an adapter's latency timer) would
         // never show a frame from a steady instrument.
-        for (std::size_t start = block.find('\x02'); start != std::string::npos;
+        // (A block that was a frame but not a sendable one is searched past its own start.)
+        for (std::size_t start = block.find('\x02', isFrame(block) ? 1 : 0); start != std::string::npos;
              start = block.find('\x02', start + 1)) {
             const std::string_view rest = std::string_view(block).substr(start);
             if (rest.size() >= kFrameLength && isFrame(rest)) {
-                acceptFrame(std::string(rest));
-                return;
+                if (isSendableFrame(rest)) {
+                    acceptFrame(std::string(rest));
+                    return;
+                }
+                ++m_implausible;
+                continue;
             }
             if (rest.size() < kFrameLength) {
                 m_carry = std::string(rest);
@@ -140,18 +175,21 @@ void Poller::evaluate() {
 }
 
 void Poller::onSilent() {
-    showNoCom();
     if (!m_state.AutoScan) {
-        // Wait, without a limit, for any byte at all.
+        // Wait, without a limit, for any byte at all. The instrument counts as silent, but a slow
+        // one's last reading stays its present one until the interval rule of tick() says not.
+        m_view.showComText("No COM");
         m_phase = Phase::NoData;
         if (m_port.bytesWaiting() != 0) {
             m_view.showComText(comText());
-            m_port.readAll();
+            keepFrameStart(m_port.readAll());
             m_phase = Phase::Idle;
         }
         return;
     }
     // Automatic scan: on to the next port, within the same poll.
+    showNoCom();
+    forgetPace();
     m_state.ComPort = m_state.ComPort >= 8 ? 1 : m_state.ComPort + 1;
     m_port.close();
     if (!openChosenPort(m_state, m_port)) {
@@ -169,7 +207,14 @@ void Poller::acceptFrame(const std::string& block) {
         bytes[i] = static_cast<std::uint8_t>(block[static_cast<std::size_t>(i) + 1]);
     decodeReading(m_state, bytes);
     m_state.ReadingKnown = true;
-    m_lastFrame = m_clock.monotonicMs();
+    const std::int64_t now = m_clock.monotonicMs();
+    if (m_paceFrom && now - m_lastFrame <= kLongestIntervalMs) {
+        m_intervals[m_intervalNext] = now - m_lastFrame;
+        m_intervalNext = (m_intervalNext + 1) % kIntervalsKept;
+        m_intervalCount = std::min(m_intervalCount + 1, kIntervalsKept);
+    }
+    m_lastFrame = now;
+    m_paceFrom = true;
     m_phase = Phase::Idle;
     m_view.showReading();
 }
@@ -179,6 +224,7 @@ void Poller::acceptFrame(const std::string& block) {
 // reopens it on the following ticks, so an adapter pulled and put back is found again.
 void Poller::recover() {
     m_carry.clear();
+    forgetPace();
     m_port.close();
     showNoCom();
     if (m_state.AutoScan) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,9 +32,12 @@ public:
 
     static constexpr std::int64_t kWaitMs = 2000;
     static constexpr int kSilentAfter = 4;  // the fifth empty wait counts the instrument as silent
-    // A reading older than two waits is no longer the instrument's present reading, although the
-    // instrument counts as silent only after five.
+    // A reading is no longer the instrument's present one once no frame came for twice the longest
+    // of the last few frame intervals, and never sooner than two waits: a slow instrument is not a
+    // silent one. Intervals longer than kLongestIntervalMs are silences, not the instrument's pace.
     static constexpr std::int64_t kStaleMs = 2 * kWaitMs;
+    static constexpr std::int64_t kLongestIntervalMs = 60000;
+    static constexpr std::size_t kIntervalsKept = 4;
 
     Poller(InstrumentState& state, SerialLink& port, const Clock& clock, PollerView& view)
         : m_state(state), m_port(port), m_clock(clock), m_view(view) {}
@@ -48,6 +53,10 @@ public:
     Phase phase() const { return m_phase; }
     // Milliseconds until the running wait times out, or -1 when nothing waits on time.
     std::int64_t msUntilDeadline() const;
+    // How long after the last frame the reading becomes unknown, by the intervals seen so far.
+    std::int64_t staleAfterMs() const;
+    // Frames with good marks that the instrument cannot have sent (see isSendableFrame), dropped.
+    std::int64_t implausibleFrames() const { return m_implausible; }
 
     // Opens the port chosen by ComPort with the line settings; false when it cannot be opened.
     static bool openChosenPort(InstrumentState& state, SerialLink& port);
@@ -64,6 +73,8 @@ private:
     void tryReopen();
     void showNoCom();
     void forgetReading();
+    void forgetPace();
+    void keepFrameStart(const std::string& bytes);
     std::string comText() const { return "COM" + std::to_string(m_state.ComPort); }
 
     InstrumentState& m_state;
@@ -74,6 +85,13 @@ private:
     int m_silence = 0;
     std::int64_t m_attemptStart = 0;
     std::int64_t m_lastFrame = 0;
+    // Whether m_lastFrame is a frame of the present run of polling on this port: an interval is
+    // measured only between two such frames.
+    bool m_paceFrom = false;
+    std::array<std::int64_t, kIntervalsKept> m_intervals{};
+    std::size_t m_intervalCount = 0;
+    std::size_t m_intervalNext = 0;
+    std::int64_t m_implausible = 0;
     // The start of a frame that a block which failed the marks ended with: the next attempt
     // begins with it, so a line whose reads always split frames at the same place is still read.
     std::string m_carry;

@@ -1,10 +1,17 @@
 #include "platform/qt_serial_link.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "instrument/text_format.h"
 #include "platform/open_failure.h"
@@ -60,7 +67,43 @@ OpenFailure classify(QSerialPort::SerialPortError error, const std::string& devi
     }
 }
 
+// "Device busy", with who holds the device when that can be found.
+std::string busyText(const std::string& device) {
+    const std::string holder = QtSerialLink::lockHolder(device);
+    return openFailureText(OpenFailure::DeviceBusy) + ": in use by " +
+           (holder.empty() ? "another program" : holder);
+}
+
 }  // namespace
+
+std::string QtSerialLink::lockHolder(const std::string& device) {
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0)
+        return {};
+    std::ifstream locks("/proc/locks");
+    // The table has a line per lock in the whole system; a bounded look is enough.
+    constexpr int kMaxLines = 100000;
+    std::string line;
+    for (int n = 0; n < kMaxLines && std::getline(locks, line); ++n) {
+        // "1: FLOCK  ADVISORY  WRITE 1234 00:1a:7 0 EOF"; waiters carry "->" after the number.
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, place;
+        if (!(fields >> number >> kind >> mode >> access >> pid >> place) || kind != "FLOCK" ||
+            access != "WRITE")
+            continue;
+        unsigned major = 0, minor = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(place.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3)
+            continue;
+        if (major != ::major(info.st_dev) || minor != ::minor(info.st_dev) || inode != info.st_ino)
+            continue;
+        std::ifstream comm("/proc/" + pid + "/comm");
+        std::string program;
+        std::getline(comm, program);
+        return (program.empty() ? "a program" : program) + " (process " + pid + ")";
+    }
+    return {};
+}
 
 QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, std::unique_ptr<PortDirectory> ports,
                            QObject* parent)
@@ -69,6 +112,34 @@ QtSerialLink::QtSerialLink(std::map<int, std::string> deviceMap, std::unique_ptr
         m_ports = std::make_unique<QtPortDirectory>();
     connect(&m_port, &QSerialPort::readyRead, this, [this] { notifyActivity(); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
+}
+
+QtSerialLink::~QtSerialLink() {
+    close();
+}
+
+// The terminal's exclusive mode does not stop root, and the lock file QSerialPort keeps is named
+// after the path, so a link and its target both pass it. A lock on the device itself, taken on a
+// descriptor of its own, holds for every path, every user and every copy of the program; it goes
+// with that descriptor, so a program that ends in any way leaves the device free.
+bool QtSerialLink::takeLock(const std::string& device) {
+    releaseLock();
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;  // QSerialPort's own open tells why the device cannot be opened
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;  // a device that takes no lock at all is opened as before
+    }
+    m_lockFd = fd;
+    return true;
+}
+
+void QtSerialLink::releaseLock() {
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 void QtSerialLink::setPortNumber(int number) {
@@ -109,10 +180,20 @@ bool QtSerialLink::open() {
         m_lastError = openFailureText(OpenFailure::NotMapped);
         return false;
     }
+    // One port, one reader: the device is locked before Qt touches it, so a refused opener
+    // changes nothing of the holder's line (its settings, its exclusive mode).
+    if (!takeLock(device)) {
+        m_lastError = busyText(device);
+        return false;
+    }
     m_port.setPortName(QString::fromStdString(device));
     const LineSettings s = parseSettings(m_settings);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = openFailureText(classify(m_port.error(), device), m_port.errorString().toStdString());
+        releaseLock();
+        const OpenFailure reason = classify(m_port.error(), device);
+        m_lastError = reason == OpenFailure::DeviceBusy
+                          ? busyText(device)
+                          : openFailureText(reason, m_port.errorString().toStdString());
         m_port.clearError();
         m_failed = false;
         return false;
@@ -128,6 +209,7 @@ bool QtSerialLink::open() {
 void QtSerialLink::close() {
     if (m_port.isOpen())
         m_port.close();
+    releaseLock();
     m_port.clearError();
     m_failed = false;
 }

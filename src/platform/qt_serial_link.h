@@ -18,6 +18,7 @@ public:
     // `ports` lists the system's ports (QSerialPortInfo when none is given).
     explicit QtSerialLink(std::map<int, std::string> deviceMap = {},
                           std::unique_ptr<PortDirectory> ports = {}, QObject* parent = nullptr);
+    ~QtSerialLink() override;
 
     void setPortNumber(int number) override;
     int portNumber() const override { return m_number; }
@@ -34,9 +35,16 @@ public:
     void clearInput() override;
     bool write(std::string_view bytes) override;
 
+    // The program and process that hold the exclusive lock on `device` (whatever path names it),
+    // as "calvex-record (process 1234)"; empty when no holder is found.
+    static std::string lockHolder(const std::string& device);
+
 private:
     void onError(QSerialPort::SerialPortError error);
     MappedPort mapped(int number) const;
+    // Takes the exclusive lock on the device; false when another opener holds it.
+    bool takeLock(const std::string& device);
+    void releaseLock();
 
     QSerialPort m_port;
     std::map<int, std::string> m_deviceMap;
@@ -45,6 +53,7 @@ private:
     std::string m_settings = "9600,n,8,1";
     bool m_failed = false;
     std::string m_lastError;
+    int m_lockFd = -1;  // holds the lock on the open device
 };
 
 }  // namespace calvex

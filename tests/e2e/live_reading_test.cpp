@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 #include <QLabel>
+#include <QProcess>
+#include <fstream>
 
 #include "e2e/sim_process.h"
 #include "panel/panel.h"
@@ -80,6 +82,61 @@ TEST(LiveReading, AnUnpluggedPortIsFoundAgainWhenItComesBack) {
     EXPECT_TRUE(test::waitUntil([&] { return text("LblT1") == "22.5"; }, test::kPatienceMs));
     EXPECT_EQ(text("LblCOM"), "COM3");
     EXPECT_EQ(session.state.ComPort, 3);
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// The panel and a recorder on one instrument, through a link and its target: whichever opens the
+// port second is refused and told which program holds it.
+TEST(LiveReading, ThePanelAndARecorderDoNotShareAnInstrument) {
+    const std::string link = "/tmp/calvex-e2e-held-" + std::to_string(::getpid());
+    test::SimProcess sim({"--link", QString::fromStdString(link), "--t1", "21.0", "--period", "250"});
+    ASSERT_FALSE(sim.device().empty());
+    std::string program;
+    std::getline(std::ifstream("/proc/self/comm"), program);
+    {
+        QtSerialLink port({{1, link}});
+        SystemClock clock;
+        test::ScriptedDialogs dialogs;
+        test::FakePrinter printer;
+        Session session(port, clock, dialogs, printer);
+        session.state.ComPort = 1;
+        Panel panel(session);
+        ASSERT_TRUE(panel.Form_Load());
+        ASSERT_TRUE(test::waitUntil([&] { return panel.findChild<QLabel*>("LblT1")->text() == "21.0"; },
+                                    test::kPatienceMs));
+        QProcess record;
+        record.start(CALVEX_RECORD_PATH, {"--port", QString::fromStdString(sim.device()), "--count", "1"});
+        ASSERT_TRUE(record.waitForFinished(test::kPatienceMs));
+        EXPECT_EQ(record.exitCode(), 1);
+        EXPECT_EQ(record.readAllStandardError().toStdString(),
+                  "calvex-record: No device found: COM1 (" + sim.device() + "): Device busy: in use by " +
+                      program + " (process " + std::to_string(::getpid()) + ")\n");
+    }
+
+    QProcess record;
+    record.start(CALVEX_RECORD_PATH, {"--port", QString::fromStdString(sim.device()), "--every", "1"});
+    ASSERT_TRUE(record.waitForStarted(test::kPatienceMs));
+    ASSERT_TRUE(test::waitUntil([&] { return record.canReadLine(); }, test::kPatienceMs));
+    QtSerialLink port({{1, link}});
+    SystemClock clock;
+    test::ScriptedDialogs dialogs;
+    test::FakePrinter printer;
+    Session session(port, clock, dialogs, printer);
+    session.state.ComPort = 1;
+    Panel panel(session);
+    EXPECT_FALSE(panel.Form_Load());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "No device found, try again!");
+    EXPECT_EQ(dialogs.messages[0].details, "COM1 (" + link +
+                                               "): Device busy: in use by calvex-record (process " +
+                                               std::to_string(record.processId()) + ")");
+    record.terminate();
+    EXPECT_TRUE(record.waitForFinished(test::kPatienceMs));
 }
 
 }  // namespace

@@ -33,6 +33,49 @@ TEST(FrameAcceptance, NeedsNineBytesWithStartAndEndMarks) {
         EXPECT_EQ(isFrame(c.block), c.accepted) << testing::PrintToString(c.block);
 }
 
+// A frame is sendable unless a channel with a value lies beyond the widest thermocouple range of
+// the frame's unit: -200.0..1760.0 C, -328.0..3200.0 F, 0.0..2033.2 K.
+TEST(FrameAcceptance, OnlyFramesTheInstrumentCanSendAreSendable) {
+    struct Case {
+        const char* what;
+        std::initializer_list<int> bytes;  // bytes 2 to 8
+        bool sendable;
+    };
+    const Case cases[] = {
+        {"25.1 C, T2 no value", {0x00, 0x00, 0xFB, 0x60, 0x00, 0x64, 0x00}, true},
+        {"1760.0 C", {0x00, 0x44, 0xC0, 0xFF, 0, 0, 0}, true},
+        {"1760.1 C", {0x00, 0x44, 0xC1, 0xFF, 0, 0, 0}, false},
+        {"6445.2 C", {0x00, 0xFB, 0xC4, 0xFF, 0, 0, 0}, false},
+        {"-200.0 C", {0x80, 0x07, 0xD0, 0xFF, 0, 0, 0}, true},
+        {"-200.1 C", {0x80, 0x07, 0xD1, 0xFF, 0, 0, 0}, false},
+        {"-0.0 C", {0x80, 0x00, 0x00, 0xFF, 0, 0, 0}, true},
+        {"3200.0 F", {0x01, 0x7D, 0x00, 0xFF, 0, 0, 0}, true},
+        {"3200.1 F", {0x01, 0x7D, 0x01, 0xFF, 0, 0, 0}, false},
+        {"-328.0 F by unit code 3", {0x03, 0x0C, 0xD0, 0xFF, 0, 0, 0}, true},
+        {"-328.1 F", {0x81, 0x0C, 0xD1, 0xFF, 0, 0, 0}, false},
+        {"2033.2 K", {0x02, 0x4F, 0x6C, 0xFF, 0, 0, 0}, true},
+        {"2033.3 K", {0x02, 0x4F, 0x6D, 0xFF, 0, 0, 0}, false},
+        {"-0.1 K", {0x82, 0x00, 0x01, 0xFF, 0, 0, 0}, false},
+        {"OL with any magnitude", {0x40, 0xFF, 0xFF, 0xFF, 0, 0, 0}, true},
+        {"-OL with any magnitude", {0xC0, 0xFF, 0xFF, 0xFF, 0, 0, 0}, true},
+        {"no value with any magnitude", {0x20, 0xFF, 0xFF, 0xFF, 0, 0, 0}, true},
+        {"unused status bits", {0x1C, 0x00, 0xFB, 0xFF, 0, 0, 0}, true},
+        {"single: bytes 6 and 7 unused", {0x00, 0x00, 0xFB, 0xFF, 0xFF, 0xFF, 0}, true},
+        {"dual: T2 6553.5 C", {0x00, 0x00, 0xFB, 0x00, 0xFF, 0xFF, 0}, false},
+        {"dual: T2 -OL", {0x00, 0x00, 0xFB, 0xC0, 0xFF, 0xFF, 0}, true},
+        {"dual: T2 in F by byte 2", {0x01, 0x00, 0xFB, 0x00, 0x7D, 0x00, 0}, true},
+        {"type code 9", {0x02, 0x0B, 0xB8, 0xFF, 0, 0, 9}, true},
+    };
+    for (const Case& c : cases) {
+        std::string frame = "\x02";
+        for (int b : c.bytes)
+            frame += static_cast<char>(b);
+        frame += "\x03";
+        EXPECT_EQ(isSendableFrame(frame), c.sendable) << c.what;
+    }
+    EXPECT_FALSE(isSendableFrame(std::string("\x02\x00\x00\xFB\xFF\x00\x00\x00\x04", 9)));  // bad end mark
+}
+
 TEST(FrameDecoding, WorkedExampleDualCelsiusTypeK) {
     const InstrumentState s = decode({0x02, 0x00, 0x00, 0xFB, 0x60, 0x00, 0x64, 0x00, 0x03});
     EXPECT_EQ(s.T1Value, ReadingValue(25.1));

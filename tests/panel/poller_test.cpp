@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -175,10 +178,131 @@ TEST(Poller, BytesInTheFifthWaitStillCountAsSilent) {
     rig.run(8100);  // four empty waits
     rig.port.feed(kFrame);
     rig.run(2100);
-    EXPECT_EQ(rig.view.readings, 0);
     ASSERT_GE(rig.view.com.size(), 2u);
     EXPECT_EQ(rig.view.com[0], "No COM");
     EXPECT_EQ(rig.view.com[1], "COM1");  // the waiting bytes end the wait for data at once
+    EXPECT_EQ(rig.view.readings, 1);     // and the frame they hold is read on the next tick
+}
+
+// A frame with good marks that the instrument cannot have sent is dropped and counted; a
+// sendable frame later in the same block is still read.
+TEST(Poller, FramesTheInstrumentCannotSendAreDroppedAndCounted) {
+    const std::string corrupt("\x02\x00\xFB\xC4\xFF\x00\x00\x00\x03", 9);  // 6445.2 C
+    PollerRig rig;
+    rig.poller.tick();
+    rig.port.feed(corrupt);
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.readings, 0);
+    EXPECT_FALSE(rig.state.ReadingKnown);
+    EXPECT_EQ(rig.poller.implausibleFrames(), 1);
+    rig.port.feed(corrupt + kFrame);
+    rig.poller.wake();
+    EXPECT_EQ(rig.view.readings, 1);
+    EXPECT_EQ(rig.state.T1Value, ReadingValue(25.1));
+    EXPECT_EQ(rig.poller.implausibleFrames(), 2);
+}
+
+// Records, at each refresh of the reading, whether it is known.
+struct KnownView : PollerView {
+    explicit KnownView(const InstrumentState& s) : state(s) {}
+    void showComText(const std::string& text) override { com.push_back(text); }
+    void showReading() override { known.push_back(state.ReadingKnown); }
+    int unknownCount() const { return static_cast<int>(std::count(known.begin(), known.end(), false)); }
+    const InstrumentState& state;
+    std::vector<std::string> com;
+    std::vector<bool> known;
+};
+
+struct PaceRig {
+    PaceRig() {
+        state.ComPort = 1;
+        Poller::openChosenPort(state, port);
+    }
+    void run(std::int64_t ms) {
+        for (std::int64_t t = 10; t <= ms; t += 10) {
+            clock.advanceMs(10);
+            if (t % 150 == 0) {
+                poller.tick();
+            } else if (poller.msUntilDeadline() == 0) {
+                poller.wake();
+            }
+        }
+    }
+    void frame() {
+        port.feed(kFrame);
+        poller.wake();
+    }
+    InstrumentState state;
+    test::FakeSerialLink port;
+    test::ManualClock clock;
+    KnownView view{state};
+    Poller poller{state, port, clock, view};
+};
+
+// An instrument that sends every 1, 5 or 30 s keeps its reading known once its pace is seen
+// (only the first interval of a slow one, before any interval is known, passes the 4 s rule);
+// a real silence makes it unknown after twice the interval, and the next frame brings it back.
+TEST(Poller, TheReadingFollowsTheInstrumentsOwnPace) {
+    struct Case {
+        std::int64_t periodMs;
+        int unknownsWhileHealthy;
+        std::int64_t unknownAfterMs;
+    };
+    const Case cases[] = {{1000, 0, 4000}, {5000, 1, 10000}, {30000, 1, 60000}};
+    for (const Case& c : cases) {
+        PaceRig rig;
+        rig.poller.tick();
+        rig.frame();
+        const int frames = 12;
+        for (int i = 1; i < frames; ++i) {
+            rig.run(c.periodMs);
+            rig.frame();
+        }
+        rig.run(150);  // a frame that ended the wait for data is read on the next tick
+        EXPECT_TRUE(rig.state.ReadingKnown) << c.periodMs;
+        EXPECT_EQ(rig.view.unknownCount(), c.unknownsWhileHealthy) << c.periodMs;
+        EXPECT_EQ(static_cast<int>(rig.view.known.size()), frames + c.unknownsWhileHealthy) << c.periodMs;
+        EXPECT_EQ(rig.poller.staleAfterMs(), c.unknownAfterMs) << c.periodMs;
+
+        // The instrument falls silent.
+        rig.run(c.unknownAfterMs - 400);
+        EXPECT_TRUE(rig.state.ReadingKnown) << c.periodMs;
+        rig.run(600);
+        EXPECT_FALSE(rig.state.ReadingKnown) << c.periodMs;
+        EXPECT_EQ(rig.view.unknownCount(), c.unknownsWhileHealthy + 1) << c.periodMs;
+        rig.run(c.periodMs);
+        rig.frame();
+        rig.run(150);
+        EXPECT_TRUE(rig.state.ReadingKnown) << c.periodMs;
+        EXPECT_TRUE(rig.view.known.back()) << c.periodMs;
+    }
+}
+
+// A port that failed may come back with another instrument: its pace is learnt again, and a
+// silence longer than a minute is not taken for the instrument's pace.
+TEST(Poller, ThePaceIsLearntAgainAfterAReopenAndIgnoresLongSilences) {
+    PaceRig rig;
+    rig.poller.tick();
+    rig.frame();
+    for (int i = 0; i < 3; ++i) {
+        rig.run(5000);
+        rig.frame();
+    }
+    EXPECT_EQ(rig.poller.staleAfterMs(), 10000);
+    rig.port.failPort("unplugged");
+    rig.run(300);
+    EXPECT_FALSE(rig.state.ReadingKnown);
+    EXPECT_EQ(rig.poller.staleAfterMs(), Poller::kStaleMs);
+
+    rig.run(300);
+    rig.frame();
+    rig.run(150);
+    ASSERT_TRUE(rig.state.ReadingKnown);
+    rig.run(90000);
+    rig.frame();
+    rig.run(150);
+    EXPECT_TRUE(rig.state.ReadingKnown);
+    EXPECT_EQ(rig.poller.staleAfterMs(), Poller::kStaleMs);
 }
 
 TEST(Poller, AutoScanMovesThroughEightPortsAndWrapsToOne) {

@@ -238,6 +238,47 @@ TEST(RecordBinary, WithoutATerminalEachChangeOfStateIsADatedLine) {
     EXPECT_GE(std::stoi(m[1].str()), 1) << err;
 }
 
+// One instrument, one reader: a second recorder is refused, by the device's own path or through a
+// link to it, with the holder named, and the first one's file holds only the instrument's readings.
+TEST(RecordBinary, ASecondRecorderOfOneInstrumentIsRefusedWithTheHolder) {
+    const std::string link = tempFile("link").string();
+    test::SimProcess sim(QStringList(kSteadySim) << "--link" << QString::fromStdString(link));
+    ASSERT_FALSE(sim.device().empty());
+    struct Case {
+        std::string first;
+        std::string second;
+    };
+    const Case cases[] = {{sim.device(), sim.device()}, {link, sim.device()}, {sim.device(), link}};
+    for (const Case& c : cases) {
+        const std::filesystem::path file = tempFile("held");
+        RecordProcess first({"--port", QString::fromStdString(c.first), "--every", "1", "--output",
+                             QString::fromStdString(file.string())});
+        ASSERT_TRUE(test::waitUntil([&] { return !readFile(file).empty(); }, test::kPatienceMs)) << c.first;
+
+        RecordProcess second({"--port", QString::fromStdString(c.second), "--every", "1", "--count", "1"});
+        ASSERT_TRUE(second.finish(test::kPatienceMs)) << c.second;
+        EXPECT_EQ(second.process.exitCode(), 1) << c.second;
+        EXPECT_EQ(second.err(), "calvex-record: No device found: COM1 (" + c.second +
+                                    "): Device busy: in use by calvex-record (process " +
+                                    std::to_string(first.process.processId()) + ")\n")
+            << c.second;
+        EXPECT_EQ(second.out(), "");
+
+        ASSERT_TRUE(
+            test::waitUntil([&] { return splitLines(readFile(file)).size() >= 3; }, test::kPatienceMs));
+        first.process.terminate();
+        ASSERT_TRUE(first.finish(test::kPatienceMs));
+        expectRecording(splitLines(readFile(file)), 1);
+        std::filesystem::remove(file);
+
+        // Once the holder is gone, the device is free for the next one.
+        RecordProcess next({"--port", QString::fromStdString(c.second), "--every", "1", "--count", "1"});
+        ASSERT_TRUE(next.finish(test::kPatienceMs));
+        EXPECT_EQ(next.process.exitCode(), 0) << next.err();
+        EXPECT_NE(next.out().find("\t25.1\t24.9\t0.2\tC\r\n"), std::string::npos) << c.second;
+    }
+}
+
 const QStringList kMemorySim{"--set", "10 dual C K: 25.1 24.9, 25.3 ----, OL -OL", "--set",
                              "60 single F J: 70.1, 70.2"};
 

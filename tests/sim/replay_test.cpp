@@ -32,19 +32,22 @@ TEST(Replay, TellsRepliesFromChunksThatGoByTime) {
         {"a reply within 0.5 s of its command, then frames after a second's pause",
          "1.0 < 02 03\n2.0 > 41\n2.2 < 02 8C\n2.3 < 80 03\n3.4 < 02 03\n",
          {{milliseconds(1000), {2, 3}}, {milliseconds(3400), {2, 3}}},
-         {{kA, {{milliseconds(200), {2, 0x8C}}, {milliseconds(300), {0x80, 3}}}}}},
+         {{kA, {{milliseconds(200), {2, 0x8C}}, {milliseconds(300), {0x80, 3}}}, milliseconds(2000), 1}}},
         {"a long reply goes on while its chunks follow each other closely",
          "1.0 > 55\n1.2 < 01\n1.6 < 02\n2.0 < 03\n2.6 < 04\n",
          {{milliseconds(2600), {4}}},
-         {{kU, {{milliseconds(200), {1}}, {milliseconds(600), {2}}, {milliseconds(1000), {3}}}}}},
+         {{kU,
+           {{milliseconds(200), {1}}, {milliseconds(600), {2}}, {milliseconds(1000), {3}}},
+           milliseconds(1000),
+           0}}},
         {"a command with no reply, then the next command's",
          "1.0 > 55\n1.2 > 55\n1.4 < AA\n",
          {},
-         {{kU, {}}, {kU, {{milliseconds(200), {0xAA}}}}}},
+         {{kU, {}, milliseconds(1000), 0}, {kU, {{milliseconds(200), {0xAA}}}, milliseconds(1200), 0}}},
         {"what came half a second late is no reply",
          "1.0 > 41\n1.5 < 02 03\n",
          {{milliseconds(1500), {2, 3}}},
-         {{kA, {}}}},
+         {{kA, {}, milliseconds(1000), 0}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -66,17 +69,20 @@ TEST(Replay, SendsTimedChunksAtTheirTimesAndRepliesWhenAsked) {
     EXPECT_EQ(replay.poll(milliseconds(500)), (Bytes{2, 3}));
     EXPECT_EQ(replay.next_wakeup(), milliseconds(6000));
 
-    // The program asks later than in the capture: the reply keeps its distance to the question.
+    // The program asks a second later than in the capture: the reply keeps its distance to the
+    // question, and so does what follows.
     replay.receive(kA, milliseconds(4000));
     EXPECT_EQ(replay.next_wakeup(), milliseconds(4200));
     EXPECT_EQ(replay.poll(milliseconds(4199)), Bytes{});
     EXPECT_EQ(replay.poll(milliseconds(4200)), (Bytes{2, 0x8C, 0x80, 3}));
 
+    // The second "U" comes 0.8 s later than in the capture: the frame of 6.0 s goes out at 6.8 s.
     replay.receive(Bytes{'U', 'U'}, milliseconds(5000));
     EXPECT_EQ(replay.poll(milliseconds(5250)), (Bytes{0, 0x55}));
     EXPECT_FALSE(replay.finished());
-    // A timed chunk and a reply chunk due together go out in their order in time.
-    EXPECT_EQ(replay.poll(milliseconds(6000)), (Bytes{0xAA, 0, 2, 4, 3}));
+    EXPECT_EQ(replay.next_wakeup(), milliseconds(5300));
+    EXPECT_EQ(replay.poll(milliseconds(6799)), (Bytes{0xAA, 0}));
+    EXPECT_EQ(replay.poll(milliseconds(6800)), (Bytes{2, 4, 3}));
     EXPECT_TRUE(replay.finished());
     EXPECT_EQ(replay.next_wakeup(), Time::max());
     EXPECT_EQ(replay.describe(), "replay: 2 of 2 timed chunks sent, 3 of 3 commands answered");
@@ -99,6 +105,28 @@ TEST(Replay, MatchesCommandsInTheOrderOfTheCaptureAndDropsOthers) {
     EXPECT_EQ(replay.unmatched_bytes(), 2u);
     EXPECT_EQ(replay.describe(),
               "replay: 0 of 0 timed chunks sent, 3 of 3 commands answered, 2 bytes unmatched");
+}
+
+// The program asks sooner than in the capture: the frames captured before its question that have
+// not gone out are skipped, so none of them falls between the question and its reply, and the
+// frames after the exchange keep their distance to it. The capture is a download as calvex makes
+// it: the frames it read, "A" right after the last of them, the pointer 0.2 s later.
+TEST(Replay, AnEarlyCommandSkipsTheFramesCapturedBeforeIt) {
+    Replay replay = replay_of(
+        "0.25 < 02 01 03\n0.50 < 02 02 03\n0.75 < 02 03 03\n"
+        "0.75 > 41\n0.95 < 02 8C 80 03\n"
+        "2.00 < 02 04 03\n");
+    EXPECT_EQ(replay.poll(milliseconds(250)), (Bytes{2, 1, 3}));
+    replay.receive(kA, milliseconds(400));
+    EXPECT_EQ(replay.next_wakeup(), milliseconds(600));
+    EXPECT_EQ(replay.poll(milliseconds(599)), Bytes{});
+    EXPECT_EQ(replay.poll(milliseconds(600)), (Bytes{2, 0x8C, 0x80, 3}));
+    EXPECT_EQ(replay.next_wakeup(), milliseconds(1650));
+    EXPECT_EQ(replay.poll(milliseconds(1650)), (Bytes{2, 4, 3}));
+    EXPECT_TRUE(replay.finished());
+    EXPECT_EQ(replay.skipped_chunks(), 2u);
+    EXPECT_EQ(replay.describe(),
+              "replay: 2 of 4 timed chunks sent, 2 skipped for a command, 1 of 1 commands answered");
 }
 
 TEST(Replay, ACommandOfSeveralBytesWaitsForAllOfThem) {

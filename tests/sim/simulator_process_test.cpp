@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -65,15 +66,22 @@ protected:
         std::filesystem::remove_all(directory_);
     }
 
-    void start(std::vector<std::string> arguments) {
+    // With `with_stderr` its standard error is kept for stderr_text() (only for runs that write
+    // little there: nothing reads it while the program runs).
+    void start(std::vector<std::string> arguments, bool with_stderr = false) {
         std::array<int, 2> in{};
         std::array<int, 2> out{};
+        std::array<int, 2> err{};
         ASSERT_EQ(::pipe2(in.data(), O_CLOEXEC), 0);
         ASSERT_EQ(::pipe2(out.data(), O_CLOEXEC), 0);
+        ASSERT_EQ(::pipe2(err.data(), O_CLOEXEC), 0);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        if (with_stderr) {
+            posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+        }
         arguments.insert(arguments.begin(), CALVEX_SIM_BINARY);
         std::vector<char*> argv;
         for (std::string& argument : arguments) {
@@ -84,8 +92,10 @@ protected:
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);
         ::close(out[1]);
+        ::close(err[1]);
         stdin_.reset(in[1]);
         stdout_.reset(out[0]);
+        stderr_.reset(err[0]);
         ASSERT_EQ(error, 0);
     }
 
@@ -107,11 +117,16 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    std::string stderr_text() {
+        const Bytes text = read_until(stderr_.get(), [](const Bytes&) { return false; });  // until it closes
+        return std::string(text.begin(), text.end());
+    }
     std::filesystem::path directory_;
     std::string link_;
     pid_t pid_ = -1;
     UniqueFd stdin_;
     UniqueFd stdout_;
+    UniqueFd stderr_;
 };
 
 TEST_F(SimulatorProcess, ServesFramesAndMemoryCommandsOnItsPty) {
@@ -175,6 +190,33 @@ TEST_F(SimulatorProcess, BadOptionsStopBeforeAnyPty) {
         start(arguments);
         EXPECT_EQ(read_line(), "");
         EXPECT_EQ(wait_for_exit(), 2);
+    }
+}
+
+// Only a regular file is read as a capture, and a line longer than the parser takes stops the
+// reading at once: /dev/zero is not read for ever and a folder is not an empty capture.
+TEST_F(SimulatorProcess, ReplayRefusesWhatIsNotACaptureFile) {
+    const std::string folder = (directory_ / "folder").string();
+    std::filesystem::create_directory(folder);
+    const std::string long_line = (directory_ / "long.txt").string();
+    std::ofstream(long_line) << "0.1 < 02 03\n" << std::string(200000, 'x') << "\n";
+    const std::string fifo = (directory_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"/dev/zero", "calvex-sim: cannot read capture file /dev/zero: not a regular file\n"},
+        {folder, "calvex-sim: cannot read capture file " + folder + ": not a regular file\n"},
+        {fifo, "calvex-sim: cannot read capture file " + fifo + ": not a regular file\n"},
+        {long_line, "calvex-sim: " + long_line + ": line 2: line longer than 16384 characters\n"},
+    };
+    for (const Case& c : cases) {
+        start({"--replay", c.path, "--link", link_}, true);
+        EXPECT_EQ(stderr_text(), c.message) << c.path;
+        EXPECT_EQ(wait_for_exit(), 2) << c.path;
+        EXPECT_FALSE(std::filesystem::exists(link_)) << c.path;
     }
 }
 
