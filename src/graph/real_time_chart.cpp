@@ -84,8 +84,9 @@ double RealTimeChart::heightOf(const ReadingValue& reading) const {
 }
 
 void RealTimeChart::plot(const ReadingValue& reading, float& prevY, bool& hasPoint, Rgb color) {
-    if (reading.isEmpty()) {
-        // A gap in the curve, where pinning it at a made-up height would look like a measurement.
+    if (reading.isEmpty() || reading.isText("----")) {
+        // A gap in the curve, where pinning it at a made-up height would look like a measurement:
+        // no reading known, or a frame that carries no value for this curve.
         hasPoint = false;
         return;
     }

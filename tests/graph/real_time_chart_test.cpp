@@ -253,7 +253,7 @@ TEST_F(RealTimeChartTest, HeightsOfMarkersAndOutOfScaleReadings) {
     EXPECT_EQ(chart.heightOf("OL"), 296);
 }
 
-TEST_F(RealTimeChartTest, AnUnknownReadingIsNoPointAndTheSweepGoesOn) {
+TEST_F(RealTimeChartTest, AnUnknownReadingOrOneWithoutAValueIsNoPointAndTheSweepGoesOn) {
     struct Step {
         bool known;
         ReadingValue t1;
@@ -269,6 +269,9 @@ TEST_F(RealTimeChartTest, AnUnknownReadingIsNoPointAndTheSweepGoesOn) {
         {false, 900.0, {}},
         {true, 20.0, {}},  // nothing joins the gap's far side to the point before it
         {true, 30.0, {64, y20, 65, y30}},
+        {true, "----", {}},  // a frame without a value: a gap too, not a point at the top
+        {true, 30.0, {}},
+        {true, 30.0, {67, y30, 68, y30}},
     };
     for (const bool dual : {false, true}) {
         SCOPED_TRACE(dual ? "dual" : "single");
@@ -294,7 +297,7 @@ TEST_F(RealTimeChartTest, AnUnknownReadingIsNoPointAndTheSweepGoesOn) {
         }
         // The clock's marks keep their places through a silence.
         state.ReadingKnown = false;
-        steps(55, run);
+        steps(52, run);
         EXPECT_EQ(run.graphX(), 60);
         EXPECT_EQ(marks(LineStyle::Dotted), 1);
         EXPECT_EQ(canvas.ofKind(Call::Line).size(), 1u + 7u + 1u);  // the grid and the mark, no curve
