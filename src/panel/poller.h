@@ -55,6 +55,9 @@ public:
     std::int64_t msUntilDeadline() const;
     // How long after the last frame the reading becomes unknown, by the intervals seen so far.
     std::int64_t staleAfterMs() const;
+    // Two frames have shown the instrument's pace; before that a slow instrument cannot be told
+    // from a silent one.
+    bool paceKnown() const { return m_intervalCount > 0; }
     // Frames with good marks that the instrument cannot have sent (see isSendableFrame), dropped.
     std::int64_t implausibleFrames() const { return m_implausible; }
 

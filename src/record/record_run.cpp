@@ -68,8 +68,8 @@ void RecordRun::lookAtStates() {
     const bool open = m_poller.phase() != Poller::Phase::Reopen && m_session.COM.isOpen();
     const std::string error = m_session.COM.lastError();
     m_journal.port(open, error.empty() ? "the port failed" : error);
-    // Before the first frame the reading is not yet known; it is not lost.
-    if (m_recording || m_session.state.ReadingKnown)
+    // Before the file starts the reading is not yet known to be lost: its pace is still learnt.
+    if (m_recording)
         m_journal.reading(m_session.state.ReadingKnown, m_lastKnown);
     m_journal.tick();
 }
@@ -80,8 +80,10 @@ void RecordRun::sampleTick() {
     checkDuration();
     if (m_finished)
         return;
-    // The line format follows the model, which only a frame tells; the file starts with the first.
-    if (!m_recording && !m_session.state.Unit.isEmpty()) {
+    // The line format follows the model, which only a frame tells. The file starts once the
+    // instrument's pace is known (its second frame), so that a slow instrument's first interval,
+    // which the 4-s rule alone would take for a silence, puts no "----" line in it.
+    if (!m_recording && !m_session.state.Unit.isEmpty() && m_poller.paceKnown()) {
         if (!m_recorder.startFile(m_options.output, m_options.append)) {
             // An output that blocked until a signal came: the signal ends the run.
             if (m_recorder.lastError() == EINTR)

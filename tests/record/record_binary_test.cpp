@@ -109,6 +109,21 @@ TEST(RecordBinary, NineSecondsEveryTwoSecondsWritesTheSimsReading) {
     EXPECT_EQ(record.out(), "");
 }
 
+// An instrument that sends every 5 s is slow, not silent: from its first line on the file holds
+// its reading on every line, also in the first interval, before which its pace was not known.
+TEST(RecordBinary, AFiveSecondInstrumentRecordsNoLineWithoutAReading) {
+    test::SimProcess sim(QStringList{"--model", "single", "--unit", "C", "--t1", "25.1", "--period", "5000"});
+    RecordProcess record(
+        {"--port", QString::fromStdString(sim.device()), "--every", "1", "--count", "8", "--output", "-"});
+    ASSERT_TRUE(record.finish(test::kPatienceMs + 20000));
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    const std::vector<std::string> lines = splitLines(record.out());
+    ASSERT_EQ(lines.size(), 8u) << record.err();
+    for (const std::string& line : lines)
+        EXPECT_NE(line.find("\t25.1\tC"), std::string::npos) << line;
+    EXPECT_NE(record.err().find("  no reading: 0 lines (0 s)\n"), std::string::npos) << record.err();
+}
+
 TEST(RecordBinary, SigTermLeavesWholeLinesAndExitsZero) {
     test::SimProcess sim(kSteadySim);
     const std::filesystem::path file = tempFile("sigterm");
