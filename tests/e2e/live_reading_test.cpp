@@ -84,11 +84,16 @@ TEST(LiveReading, AnUnpluggedPortIsFoundAgainWhenItComesBack) {
     EXPECT_EQ(session.state.ComPort, 3);
 }
 
-}  // namespace
-}  // namespace calvex
-
-namespace calvex {
-namespace {
+// The panel on a real port named by `device`, over an instrument started elsewhere.
+struct PanelOn {
+    explicit PanelOn(const std::string& device) : port({{1, device}}) { session.state.ComPort = 1; }
+    QtSerialLink port;
+    SystemClock clock;
+    test::ScriptedDialogs dialogs;
+    test::FakePrinter printer;
+    Session session{port, clock, dialogs, printer};
+    Panel panel{session};
+};
 
 // The panel and a recorder on one instrument, through a link and its target: whichever opens the
 // port second is refused and told which program holds it.
@@ -99,15 +104,9 @@ TEST(LiveReading, ThePanelAndARecorderDoNotShareAnInstrument) {
     std::string program;
     std::getline(std::ifstream("/proc/self/comm"), program);
     {
-        QtSerialLink port({{1, link}});
-        SystemClock clock;
-        test::ScriptedDialogs dialogs;
-        test::FakePrinter printer;
-        Session session(port, clock, dialogs, printer);
-        session.state.ComPort = 1;
-        Panel panel(session);
-        ASSERT_TRUE(panel.Form_Load());
-        ASSERT_TRUE(test::waitUntil([&] { return panel.findChild<QLabel*>("LblT1")->text() == "21.0"; },
+        PanelOn first(link);
+        ASSERT_TRUE(first.panel.Form_Load());
+        ASSERT_TRUE(test::waitUntil([&] { return first.panel.findChild<QLabel*>("LblT1")->text() == "21.0"; },
                                     test::kPatienceMs));
         QProcess record;
         record.start(CALVEX_RECORD_PATH, {"--port", QString::fromStdString(sim.device()), "--count", "1"});
@@ -122,19 +121,13 @@ TEST(LiveReading, ThePanelAndARecorderDoNotShareAnInstrument) {
     record.start(CALVEX_RECORD_PATH, {"--port", QString::fromStdString(sim.device()), "--every", "1"});
     ASSERT_TRUE(record.waitForStarted(test::kPatienceMs));
     ASSERT_TRUE(test::waitUntil([&] { return record.canReadLine(); }, test::kPatienceMs));
-    QtSerialLink port({{1, link}});
-    SystemClock clock;
-    test::ScriptedDialogs dialogs;
-    test::FakePrinter printer;
-    Session session(port, clock, dialogs, printer);
-    session.state.ComPort = 1;
-    Panel panel(session);
-    EXPECT_FALSE(panel.Form_Load());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "No device found, try again!");
-    EXPECT_EQ(dialogs.messages[0].details, "COM1 (" + link +
-                                               "): Device busy: in use by calvex-record (process " +
-                                               std::to_string(record.processId()) + ")");
+    PanelOn second(link);
+    EXPECT_FALSE(second.panel.Form_Load());
+    ASSERT_EQ(second.dialogs.messages.size(), 1u);
+    EXPECT_EQ(second.dialogs.messages[0].text, "No device found, try again!");
+    EXPECT_EQ(second.dialogs.messages[0].details, "COM1 (" + link +
+                                                      "): Device busy: in use by calvex-record (process " +
+                                                      std::to_string(record.processId()) + ")");
     record.terminate();
     EXPECT_TRUE(record.waitForFinished(test::kPatienceMs));
 }
