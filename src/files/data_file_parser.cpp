@@ -97,6 +97,20 @@ void DataFileParser::finish(bool whole) {
     m_line.shrink_to_fit();
 }
 
+namespace {
+
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// What a reading field may hold: a number, "----", "OL" or "-OL", at most 7 printable characters.
+bool readingText(std::string_view text) {
+    return text.size() <= 7 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+}  // namespace
+
 RecordShape recordShape(std::string_view line) {
     constexpr std::size_t kMostFields = 7;
     std::string_view fields[kMostFields + 1];
@@ -115,24 +129,17 @@ RecordShape recordShape(std::string_view line) {
         --count;  // a list's line
     if (count != 4 && count != 6)
         return RecordShape::NotARecord;
-    const auto digits = [](std::string_view text) {
-        return !text.empty() &&
-               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
     const std::string_view time = fields[1];
-    if (time.size() != 8 || time[2] != ':' || time[5] != ':' || !digits(time.substr(0, 2)) ||
-        !digits(time.substr(3, 2)) || !digits(time.substr(6, 2)))
+    if (time.size() != 8 || time[2] != ':' || time[5] != ':' || !allDigits(time.substr(0, 2)) ||
+        !allDigits(time.substr(3, 2)) || !allDigits(time.substr(6, 2)))
         return RecordShape::NotARecord;
-    for (std::size_t k = 2; k + 1 < count; ++k) {
-        const std::string_view reading = fields[k];
-        if (reading.empty() || reading.size() > 7 ||
-            !std::all_of(reading.begin(), reading.end(), [](char c) { return c > ' ' && c < 127; }))
+    for (std::size_t k = 2; k + 1 < count; ++k)
+        if (fields[k].empty() || !readingText(fields[k]))
             return RecordShape::NotARecord;
-    }
     const std::string_view unit = fields[count - 1];
     if (unit != "C" && unit != "F" && unit != "K")
         return RecordShape::NotARecord;
-    if (!digits(fields[0]))
+    if (fields[0].empty() || !allDigits(fields[0]))
         return RecordShape::NotARecord;
     if (fields[0].size() > 18)
         return RecordShape::NumberTooLarge;
@@ -147,11 +154,8 @@ bool isRecordPrefix(std::string_view text, bool dual) {
         const std::size_t tab = text.find('\t', from);
         const bool last = tab == std::string_view::npos;
         const std::string_view f = text.substr(from, last ? std::string_view::npos : tab - from);
-        const auto digits = [](std::string_view t) {
-            return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-        };
         if (field == 0) {
-            if ((f.empty() && !last) || f.size() > 18 || !digits(f))
+            if ((f.empty() && !last) || f.size() > 18 || !allDigits(f))
                 return false;
         } else if (field == 1) {
             constexpr std::string_view kTime = "00:00:00";
@@ -161,8 +165,7 @@ bool isRecordPrefix(std::string_view text, bool dual) {
                 if (kTime[k] == ':' ? f[k] != ':' : (f[k] < '0' || f[k] > '9'))
                     return false;
         } else if (field < unitField) {
-            if (f.size() > 7 || (!last && f.empty()) ||
-                !std::all_of(f.begin(), f.end(), [](char c) { return c > ' ' && c < 127; }))
+            if ((!last && f.empty()) || !readingText(f))
                 return false;
         } else if (field == unitField) {
             if (!(f.empty() && last) && f != "C" && f != "F" && f != "K")
