@@ -243,7 +243,8 @@ Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::s
         lineEnd = parser.lastLineEnd();
 
     // The last line without a line end: kept when it is a whole record of the file's model, cut
-    // off when it is what a crash or a full disk leaves of one, and anything else is not ours.
+    // off when it is what a crash or a full disk leaves of one, and anything else is not ours
+    // (the records' own check says why).
     const std::string fragment(parser.pending());
     bool cut = false;
     if (!fragment.empty()) {
@@ -254,23 +255,15 @@ Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::s
         const bool torn = records.count > 0
                               ? isRecordPrefix(fragment, records.dual)
                               : isRecordPrefix(fragment, false) || isRecordPrefix(fragment, true);
-        if (whole) {
-            parser.finish(true);
-            m_owedLineEnd = lineEnd.empty() ? "\r\n" : lineEnd;
-        } else if (shape == RecordShape::NumberTooLarge) {
-            why =
-                "The number of line " + std::to_string(records.count + 1) + " is too large to be continued.";
-            return Refusal::Foreign;
-        } else if (torn) {
+        if (!whole && torn) {
             cut = true;
         } else {
-            why = "Line " + std::to_string(records.count + 1) + " is not a record of " +
-                  (records.count == 0 ? std::string("this program's") : modelName(records.dual)) + " data.";
-            return Refusal::Foreign;
-        }
-        if (!records.bad.empty()) {
-            why = records.bad;
-            return Refusal::Foreign;
+            parser.finish(true);
+            if (!records.bad.empty()) {
+                why = records.bad;
+                return Refusal::Foreign;
+            }
+            m_owedLineEnd = lineEnd.empty() ? "\r\n" : lineEnd;
         }
     }
     if (records.count > 0 && records.dual != m_session.state.DualModel) {
