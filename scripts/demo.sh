@@ -13,4 +13,4 @@ trap 'kill $sim 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 echo "Simulated instrument on $link (COM1). Press OK in the COM Port window."
-build/src/app/main/calvex --com "1=$link"
+build/src/app/calvex --com "1=$link"

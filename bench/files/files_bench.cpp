@@ -14,8 +14,8 @@
 #include "files/save_grid_to_file.h"
 #include "lists/bench_machine.h"
 #include "lists/grid.h"
-#include "lists/list_windows.h"
 #include "support/dual_records.h"
+#include "ui/lists/list_windows.h"
 
 namespace calvex::bench {
 namespace {

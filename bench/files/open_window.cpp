@@ -23,10 +23,10 @@
 #include "files/data_file_reader.h"
 #include "lists/bench_machine.h"
 #include "lists/grid.h"
-#include "lists/list_window.h"
-#include "lists/list_windows.h"
-#include "plot/plot_windows.h"
 #include "support/dual_records.h"
+#include "ui/lists/list_window.h"
+#include "ui/lists/list_windows.h"
+#include "ui/plot/plot_windows.h"
 
 namespace calvex::bench {
 namespace {

@@ -8,12 +8,12 @@
 
 #include <cmath>
 
+#include "canvas/image_canvas.h"
 #include "graph/damage_canvas.h"
-#include "graph/graph_windows.h"
 #include "graph/real_time_chart.h"
-#include "platform/image_canvas.h"
-#include "stats/stats_windows.h"
 #include "support/test_session.h"
+#include "ui/graph/graph_windows.h"
+#include "ui/stats/stats_windows.h"
 
 namespace calvex {
 namespace {

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/session.h"
 #include "platform/headless_services.h"
-#include "platform/qt_printer.h"
 #include "platform/system_clock.h"
+#include "session/session.h"
+#include "ui/common/qt_printer.h"
 
 namespace calvex::bench {
 

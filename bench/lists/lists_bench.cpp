@@ -10,8 +10,8 @@
 
 #include "lists/bench_machine.h"
 #include "lists/grid.h"
-#include "lists/list_windows.h"
 #include "support/dual_records.h"
+#include "ui/lists/list_windows.h"
 
 namespace calvex::bench {
 namespace {

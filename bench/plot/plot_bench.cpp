@@ -8,15 +8,15 @@
 #include <QWidget>
 #include <string>
 
+#include "canvas/image_canvas.h"
 #include "lists/grid.h"
-#include "platform/image_canvas.h"
 #include "plot/coalescing_canvas.h"
-#include "plot/list_plot1.h"
 #include "plot/pen_grouping_canvas.h"
 #include "plot/plot_chart.h"
-#include "plot/plot_windows.h"
 #include "support/dual_records.h"
 #include "support/test_session.h"
+#include "ui/plot/list_plot1.h"
+#include "ui/plot/plot_windows.h"
 
 namespace calvex {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <string>
 
-#include "panel/panel.h"
 #include "platform/headless_services.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
+#include "ui/panel/panel.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <new>
 
-#include "app/session.h"
 #include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
+#include "session/session.h"
 
 namespace calvex {
 

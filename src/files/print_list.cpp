@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/session.h"
 #include "files/progress_throttle.h"
 #include "lists/grid.h"
+#include "session/session.h"
 
 namespace calvex {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/session.h"
+#include "session/session.h"
 
 namespace calvex {
 

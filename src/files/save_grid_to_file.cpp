@@ -7,10 +7,10 @@
 #include <memory>
 #include <string_view>
 
-#include "app/session.h"
 #include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
+#include "session/session.h"
 
 namespace calvex {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
 
 namespace calvex {
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
 
 namespace calvex {
 

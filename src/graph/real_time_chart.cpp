@@ -1,6 +1,6 @@
 #include "graph/real_time_chart.h"
 
-#include "platform/chart_frame.h"
+#include "canvas/chart_frame.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "app/session.h"
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
+#include "session/session.h"
 
 namespace calvex {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "app/window_apis.h"
 #include "lists/grid.h"
+#include "session/window_apis.h"
 
 namespace calvex {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/session.h"
 #include "instrument/text_format.h"
+#include "session/session.h"
 
 namespace calvex {
 

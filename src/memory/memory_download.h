@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "instrument/delay.h"
+#include "memory/delay.h"
 #include "memory/memory_image.h"
 
 namespace calvex {

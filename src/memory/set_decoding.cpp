@@ -1,12 +1,12 @@
 #include "memory/set_decoding.h"
 
-#include "app/session.h"
 #include "files/progress_throttle.h"
 #include "instrument/text_format.h"
 #include "lists/grid.h"
 #include "memory/memory_image.h"
 #include "memory/record_row.h"
 #include "memory/start_time.h"
+#include "session/session.h"
 
 namespace calvex {
 

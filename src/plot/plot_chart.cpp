@@ -1,6 +1,6 @@
 #include "plot/plot_chart.h"
 
-#include "platform/chart_frame.h"
+#include "canvas/chart_frame.h"
 
 #include "instrument/text_format.h"
 #include "plot/coalescing_canvas.h"

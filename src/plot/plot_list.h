@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/session.h"
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
 #include "plot/plot_caption.h"
+#include "session/session.h"
 
 namespace calvex {
 

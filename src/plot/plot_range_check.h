@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/session.h"
+#include "session/session.h"
 
 namespace calvex {
 

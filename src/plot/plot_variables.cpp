@@ -1,7 +1,7 @@
 #include "plot/plot_variables.h"
 
-#include "app/session.h"
 #include "lists/grid.h"
+#include "session/session.h"
 
 namespace calvex {
 

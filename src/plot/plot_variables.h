@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/window_apis.h"
+#include "session/window_apis.h"
 
 namespace calvex {
 

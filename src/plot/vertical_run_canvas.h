@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
 
 namespace calvex {
 

@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
-#include "platform/picture_file.h"
+#include "canvas/picture_file.h"
 #include "plot/plot_range_check.h"
 
 namespace calvex {

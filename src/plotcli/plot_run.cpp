@@ -3,17 +3,17 @@
 #include <QGuiApplication>
 #include <filesystem>
 
-#include "app/session.h"
+#include "canvas/picture_file.h"
 #include "files/data_file_reader.h"
 #include "instrument/text_format.h"
 #include "lists/headless_lists.h"
 #include "lists/list_layout.h"
 #include "platform/headless_services.h"
-#include "platform/picture_file.h"
 #include "platform/system_clock.h"
 #include "plot/plot_chart.h"
 #include "plot/plot_range_check.h"
 #include "plot/plot_variables.h"
+#include "session/session.h"
 
 namespace calvex {
 

@@ -5,10 +5,10 @@
 #include "files/save_grid_to_file.h"
 #include "lists/grid.h"
 #include "lists/headless_lists.h"
+#include "live/poller.h"
 #include "memory/memory_image.h"
 #include "memory/record_row.h"
 #include "memory/start_time.h"
-#include "panel/poller.h"
 
 namespace calvex {
 

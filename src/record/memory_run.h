@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
 #include "memory/memory_download.h"
 #include "record/record_options.h"
+#include "session/session.h"
 
 namespace calvex {
 

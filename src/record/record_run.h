@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "app/session.h"
-#include "panel/poller.h"
-#include "panel/recorder.h"
+#include "live/poller.h"
+#include "live/recorder.h"
 #include "record/record_journal.h"
 #include "record/record_options.h"
+#include "session/session.h"
 #include "stats/stats_run.h"
 
 namespace calvex {

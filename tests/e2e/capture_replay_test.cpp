@@ -9,16 +9,16 @@
 #include <sstream>
 
 #include "e2e/sim_process.h"
-#include "lists/list_windows.h"
-#include "memory/memory_window.h"
-#include "memory/memory_windows.h"
-#include "panel/panel.h"
 #include "platform/capture_link.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "support/fake_printer.h"
 #include "support/read_file.h"
 #include "support/scripted_dialogs.h"
+#include "ui/lists/list_windows.h"
+#include "ui/memory/memory_window.h"
+#include "ui/memory/memory_windows.h"
+#include "ui/panel/panel.h"
 
 namespace calvex {
 namespace {

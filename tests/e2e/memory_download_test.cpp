@@ -6,15 +6,15 @@
 #include <sstream>
 
 #include "e2e/sim_process.h"
-#include "lists/list_window.h"
-#include "lists/list_windows.h"
-#include "memory/memory_windows.h"
-#include "panel/panel.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "support/fake_printer.h"
 #include "support/read_file.h"
 #include "support/scripted_dialogs.h"
+#include "ui/lists/list_window.h"
+#include "ui/lists/list_windows.h"
+#include "ui/memory/memory_windows.h"
+#include "ui/panel/panel.h"
 
 namespace calvex {
 namespace {

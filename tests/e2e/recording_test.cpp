@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "e2e/sim_process.h"
-#include "panel/panel.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
 #include "support/fake_printer.h"
 #include "support/scripted_dialogs.h"
+#include "ui/panel/panel.h"
 
 namespace calvex {
 namespace {

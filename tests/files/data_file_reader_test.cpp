@@ -13,8 +13,8 @@
 
 #include "files/data_file_reader.h"
 #include "files/fake_lists.h"
-#include "files/temp_folder.h"
 #include "platform/headless_services.h"
+#include "support/temp_folder.h"
 #include "support/test_session.h"
 
 namespace calvex {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/window_apis.h"
 #include "lists/grid.h"
+#include "session/window_apis.h"
 #include "support/fake_panel.h"
 #include "support/fake_table.h"
 

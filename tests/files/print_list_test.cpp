@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/session.h"
 #include "files/fake_lists.h"
 #include "files/print_list.h"
+#include "session/session.h"
 #include "support/test_session.h"
 
 namespace calvex {

@@ -5,11 +5,11 @@
 
 #include <csignal>
 
-#include "app/session.h"
 #include "files/fake_lists.h"
 #include "files/save_as_dialog.h"
 #include "files/save_grid_to_file.h"
-#include "files/temp_folder.h"
+#include "session/session.h"
+#include "support/temp_folder.h"
 #include "support/test_session.h"
 
 namespace calvex {

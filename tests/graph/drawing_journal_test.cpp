@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "canvas/image_canvas.h"
 #include "graph/real_time_chart.h"
-#include "platform/image_canvas.h"
 #include "support/recording_canvas.h"
 #include "support/test_session.h"
 

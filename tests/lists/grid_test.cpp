@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "files/save_grid_to_file.h"
-#include "files/temp_folder.h"
 #include "lists/grid.h"
-#include "lists/grid_table_model.h"
 #include "support/fake_table.h"
+#include "support/temp_folder.h"
 #include "support/test_session.h"
+#include "ui/common/grid_table_model.h"
 
 namespace calvex {
 namespace {

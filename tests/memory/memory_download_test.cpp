@@ -2,7 +2,7 @@
 #include <QLabel>
 
 #include "memory/memory_image.h"
-#include "memory/memory_rig.h"
+#include "support/memory_rig.h"
 
 namespace calvex::test {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "instrument/text_format.h"
 #include "memory/memory_image.h"
-#include "memory/memory_rig.h"
 #include "memory/start_time.h"
+#include "support/memory_rig.h"
 
 namespace calvex::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "memory/memory_rig.h"
 #include "memory/record_row.h"
 #include "memory/set_decoding.h"
+#include "support/memory_rig.h"
 
 namespace calvex::test {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "panel/port_window.h"
 #include "platform/open_failure.h"
 #include "platform/port_map.h"
 #include "platform/qt_serial_link.h"
+#include "ui/panel/port_window.h"
 
 namespace calvex {
 namespace {

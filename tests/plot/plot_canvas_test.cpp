@@ -3,12 +3,12 @@
 #include <cmath>
 #include <random>
 
+#include "canvas/image_canvas.h"
 #include "instrument/text_format.h"
-#include "platform/image_canvas.h"
 #include "plot/coalescing_canvas.h"
 #include "plot/pen_grouping_canvas.h"
 #include "plot/plot_chart.h"
-#include "plot_fakes.h"
+#include "support/plot_fakes.h"
 #include "support/recording_canvas.h"
 #include "support/test_session.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "plot/plot_chart.h"
-#include "plot_fakes.h"
+#include "support/plot_fakes.h"
 #include "support/recording_canvas.h"
 #include "support/test_session.h"
 

@@ -4,7 +4,7 @@
 #include "plot/plot_chart.h"
 #include "plot/plot_list.h"
 #include "plot/plot_units.h"
-#include "plot_fakes.h"
+#include "support/plot_fakes.h"
 #include "support/recording_canvas.h"
 #include "support/test_session.h"
 

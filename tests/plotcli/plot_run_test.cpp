@@ -7,8 +7,8 @@
 #include <fstream>
 #include <thread>
 
+#include "canvas/picture_file.h"
 #include "platform/headless_services.h"
-#include "platform/picture_file.h"
 #include "plot_window_rig.h"
 #include "plotcli/plot_run.h"
 #include "support/picture_checks.h"

@@ -9,16 +9,16 @@
 #include <string>
 #include <utility>
 
-#include "app/session.h"
 #include "files/data_file_reader.h"
-#include "files/temp_folder.h"
-#include "lists/list_window.h"
-#include "lists/list_windows.h"
-#include "plot/list_plot1.h"
-#include "plot/plot_range.h"
 #include "plot/plot_variables.h"
-#include "plot/plot_windows.h"
+#include "session/session.h"
+#include "support/temp_folder.h"
 #include "support/test_session.h"
+#include "ui/lists/list_window.h"
+#include "ui/lists/list_windows.h"
+#include "ui/plot/list_plot1.h"
+#include "ui/plot/plot_range.h"
+#include "ui/plot/plot_windows.h"
 
 namespace calvex::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_apis.h"
+#include "session/window_apis.h"
 
 namespace calvex::test {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_apis.h"
 #include "lists/grid.h"
+#include "session/window_apis.h"
 
 namespace calvex::test {
 

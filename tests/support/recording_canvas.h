@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
+#include "canvas/canvas.h"
 
 namespace calvex::test {
 

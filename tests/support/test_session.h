@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/session.h"
+#include "session/session.h"
 #include "support/fake_printer.h"
 #include "support/fake_serial_link.h"
 #include "support/manual_clock.h"

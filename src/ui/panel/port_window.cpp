@@ -1,0 +1,116 @@
+#include "ui/panel/port_window.h"
+
+#include <QLineEdit>
+#include <optional>
+
+#include "ui/common/twips.h"
+#include "ui/common/window_placement.h"
+
+namespace calvex {
+
+std::optional<PortChoice> portChoiceFromText(const std::string& text) {
+    if (text == "Auto")
+        return PortChoice{1, true};
+    for (int n = 1; n <= 8; ++n)
+        if (text == "COM" + std::to_string(n))
+            return PortChoice{n, false};
+    return std::nullopt;
+}
+
+std::string portDeviceText(const std::string& text, const SerialLink& port) {
+    const auto choice = portChoiceFromText(text);
+    if (!choice)
+        return "Choose COM1 to COM8, or Auto.";
+    if (choice->autoScan)
+        return "Auto: each port in turn, from COM1 (" + portDeviceText("COM1", port) + ")";
+    const std::string name = "COM" + std::to_string(choice->comPort);
+    const std::string device = port.describePort(choice->comPort);
+    return device.empty() ? name + ": no serial port of this machine" : name + ": " + device;
+}
+
+Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(session) {
+    setObjectName("Port");
+    setWindowTitle("COM Port");
+    setFixedSize(twips(2040), twips(615));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    TxtCOM = new QComboBox(this);
+    TxtCOM->setObjectName("TxtCOM");
+    TxtCOM->setAccessibleName("COM port");
+    TxtCOM->setEditable(true);
+    TxtCOM->setInsertPolicy(QComboBox::NoInsert);
+    TxtCOM->setGeometry(twips(120), twips(120), twips(1095), twips(375));
+
+    CmdOK = new QPushButton("OK", this);
+    CmdOK->setObjectName("CmdOK");
+    CmdOK->setGeometry(twips(1320), twips(120), twips(615), twips(375));
+    CmdOK->setDefault(true);
+    connect(CmdOK, &QPushButton::clicked, this, &Port::CmdOK_Click);
+    // A default button answers Enter only in a dialog, and the editable box takes Enter for itself:
+    // Enter in the box is OK, as the user typing a port expects.
+    connect(TxtCOM->lineEdit(), &QLineEdit::returnPressed, CmdOK, &QPushButton::click);
+
+    // Two buttons below the visible client area, reached only by their keys.
+    Port1 = new QPushButton("COM1", this);
+    Port1->setObjectName("Port1");
+    Port1->move(twips(120), twips(5760));
+    connect(Port1, &QPushButton::clicked, this, &Port::Port1_Click);
+    Port2 = new QPushButton("COM2", this);
+    Port2->setObjectName("Port2");
+    Port2->move(twips(1320), twips(5760));
+    connect(Port2, &QPushButton::clicked, this, &Port::Port2_Click);
+
+    // Below the design's client area, which grows to show it.
+    LblDevice = new QLabel(this);
+    LblDevice->setObjectName("LblDevice");
+    LblDevice->setGeometry(twips(120), twips(615), twips(1815), twips(615));
+    LblDevice->setWordWrap(true);
+    setFixedSize(twips(2040), twips(1290));
+    connect(TxtCOM, &QComboBox::currentTextChanged, this, &Port::showDevice);
+
+    Form_Load();
+}
+
+void Port::showDevice() {
+    LblDevice->setText(
+        QString::fromStdString(portDeviceText(TxtCOM->currentText().toStdString(), m_session.COM)));
+}
+
+void Port::Form_Load() {
+    placeWindow(*this, QPoint(twips(3700), twips(2700)));
+    for (int n = 1; n <= 8; ++n)
+        TxtCOM->addItem("COM" + QString::number(n));
+    TxtCOM->setCurrentIndex(0);
+    TxtCOM->setEditText("COM1");
+    showDevice();
+}
+
+void Port::CmdOK_Click() {
+    if (const auto choice = portChoiceFromText(TxtCOM->currentText().toStdString())) {
+        m_session.state.ComPort = choice->comPort;
+        m_session.state.AutoScan = choice->autoScan;
+    }
+    choose();
+}
+
+void Port::Port1_Click() {
+    m_session.state.ComPort = 1;
+    choose();
+}
+
+void Port::Port2_Click() {
+    m_session.state.ComPort = 2;
+    choose();
+}
+
+void Port::choose() {
+    // The box hands one Enter on to the line edit and back, and the window goes only later: the
+    // panel is shown once.
+    if (m_chosen)
+        return;
+    m_chosen = true;
+    emit portChosen();
+    close();
+}
+
+}  // namespace calvex

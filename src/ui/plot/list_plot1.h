@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <string>
+
+#include "canvas/image_canvas.h"
+#include "session/session.h"
+
+class QToolBar;
+
+namespace calvex {
+
+class PlotWindows;
+
+// The stored-data plot: the records of a file or data list as a line chart. The chart is drawn
+// onto an image the window keeps (a redraw on every size change, none on uncovering); the toolbar
+// lies over the top of the client area, whose pixels are the chart's coordinates.
+class ListPlot1 : public QWidget {
+    Q_OBJECT
+
+public:
+    ListPlot1(Session& session, PlotWindows& owner);
+
+    void Form_Load();
+    void Form_Resize();
+    void Toolbar1_ButtonClick(const std::string& key);
+
+    // The last redraw could not draw the records (the window hides itself then).
+    bool drawFailed() const { return m_drawFailed; }
+    // The chart as drawn, without the toolbar.
+    const QImage& chartImage() const { return m_canvas.image(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void redraw();
+    void showProgress(const std::string& caption);
+    void exportChart();
+    void describeChart(bool dual);
+
+    Session& m_session;
+    PlotWindows& m_owner;
+    QToolBar* Toolbar1;
+    ImageCanvas m_canvas;
+    std::string m_caption;
+    QElapsedTimer m_captionShown;
+    bool m_drawFailed = false;
+};
+
+}  // namespace calvex
