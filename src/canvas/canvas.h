@@ -56,4 +56,31 @@ protected:
     Canvas& m_target;
 };
 
+// A filter that holds drawing back to send it on in another form (fewer lines, longer runs of one
+// pen). What it holds reaches the target on flush(), which a subclass's destructor runs too. A
+// clear, a box or a text the subclass does not take for itself sends what is held first and then
+// goes straight on, so the target sees every drawing in its order.
+class HoldingCanvas : public CanvasFilter {
+public:
+    explicit HoldingCanvas(Canvas& target) : CanvasFilter(target) {}
+    HoldingCanvas(const HoldingCanvas&) = delete;
+    HoldingCanvas& operator=(const HoldingCanvas&) = delete;
+
+    // Sends everything held back to the target, in the order it was drawn.
+    virtual void flush() = 0;
+
+    void clear(Rgb background) override {
+        flush();
+        m_target.clear(background);
+    }
+    void fillBox(double x1, double y1, double x2, double y2, Rgb color) override {
+        flush();
+        m_target.fillBox(x1, y1, x2, y2, color);
+    }
+    void drawText(double x, double y, const std::string& text, Rgb color) override {
+        flush();
+        m_target.drawText(x, y, text, color);
+    }
+};
+
 }  // namespace calvex

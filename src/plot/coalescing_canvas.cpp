@@ -34,7 +34,7 @@ std::uint64_t lineHash(double x1, double y1, double x2, double y2, Rgb color, in
 
 }  // namespace
 
-CoalescingCanvas::CoalescingCanvas(Canvas& target) : CanvasFilter(target), m_seen(kPlaces) {
+CoalescingCanvas::CoalescingCanvas(Canvas& target) : HoldingCanvas(target), m_seen(kPlaces) {
     m_ops.resize(kWindow);
 }
 

@@ -20,14 +20,12 @@ namespace calvex {
 // destructor) sends what is left. A line drawn again and again (the grid) waits outside the window
 // and is sent once, at the place of its latest drawing, so it costs each later drawing no more
 // than a look-up.
-class CoalescingCanvas : public CanvasFilter {
+class CoalescingCanvas : public HoldingCanvas {
 public:
     explicit CoalescingCanvas(Canvas& target);
     ~CoalescingCanvas() override;
-    CoalescingCanvas(const CoalescingCanvas&) = delete;
-    CoalescingCanvas& operator=(const CoalescingCanvas&) = delete;
 
-    void flush();
+    void flush() override;
 
     void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;

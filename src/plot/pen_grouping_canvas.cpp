@@ -32,7 +32,7 @@ Rgb unpacked(std::uint32_t value) {
 }  // namespace
 
 PenGroupingCanvas::PenGroupingCanvas(Canvas& target)
-    : CanvasFilter(target), m_composing(target.paintsImagePixels()) {}
+    : HoldingCanvas(target), m_composing(target.paintsImagePixels()) {}
 
 PenGroupingCanvas::~PenGroupingCanvas() {
     flush();

@@ -29,14 +29,12 @@ namespace calvex {
 // kept exactly: a line from row a to row b sets rows min(a, b) + 1 to max(a, b) of its column, and a line of
 // no length, from a point inside the image, sets only the pixel one down and one to the right of that point.
 // Whatever else arrives first sends the composed pixels out.
-class PenGroupingCanvas : public CanvasFilter {
+class PenGroupingCanvas : public HoldingCanvas {
 public:
     explicit PenGroupingCanvas(Canvas& target);
     ~PenGroupingCanvas() override;
-    PenGroupingCanvas(const PenGroupingCanvas&) = delete;
-    PenGroupingCanvas& operator=(const PenGroupingCanvas&) = delete;
 
-    void flush();
+    void flush() override;
 
     void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;

@@ -76,19 +76,4 @@ void VerticalRunCanvas::line(double x1, double y1, double x2, double y2, Rgb col
     m_runs.push_back(Run{column, color, width, std::min(from, to), std::max(from, to), to});
 }
 
-void VerticalRunCanvas::clear(Rgb background) {
-    flush();
-    m_target.clear(background);
-}
-
-void VerticalRunCanvas::fillBox(double x1, double y1, double x2, double y2, Rgb color) {
-    flush();
-    m_target.fillBox(x1, y1, x2, y2, color);
-}
-
-void VerticalRunCanvas::drawText(double x, double y, const std::string& text, Rgb color) {
-    flush();
-    m_target.drawText(x, y, text, color);
-}
-
 }  // namespace calvex

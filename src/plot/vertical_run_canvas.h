@@ -21,19 +21,14 @@ namespace calvex {
 //
 // Not for an image: on pixels a line of the chain does not set all the pixels of its span, and a
 // line of no length sets a pixel.
-class VerticalRunCanvas : public CanvasFilter {
+class VerticalRunCanvas : public HoldingCanvas {
 public:
-    explicit VerticalRunCanvas(Canvas& target) : CanvasFilter(target) {}
+    explicit VerticalRunCanvas(Canvas& target) : HoldingCanvas(target) {}
     ~VerticalRunCanvas() override { flush(); }
-    VerticalRunCanvas(const VerticalRunCanvas&) = delete;
-    VerticalRunCanvas& operator=(const VerticalRunCanvas&) = delete;
 
-    void flush();
+    void flush() override;
 
-    void clear(Rgb background) override;
     void line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) override;
-    void fillBox(double x1, double y1, double x2, double y2, Rgb color) override;
-    void drawText(double x, double y, const std::string& text, Rgb color) override;
 
 private:
     struct Run {
