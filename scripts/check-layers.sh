@@ -18,6 +18,8 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 
 logic=(instrument platform canvas session lists files live memory stats graph plot)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 failures=0
 fail() {
     echo "$1" >&2
@@ -73,8 +75,7 @@ qt_headers=$(pkg-config --variable=includedir Qt6Widgets 2>/dev/null || true)
 if [ ! -d "$qt_headers/QtWidgets" ]; then
     fail "check-layers: no QtWidgets headers found to check against (looked in $qt_headers)"
 else
-    widgets=$(mktemp)
-    trap 'rm -f "$widgets"' EXIT
+    widgets="$work/widgets"
     for module in QtWidgets QtPrintSupport; do
         find "$qt_headers/$module" -maxdepth 1 -type f -printf "%f\n" | sed "s|^|$module/|"
         find "$qt_headers/$module" -maxdepth 1 -type f -printf "%f\n"
@@ -103,8 +104,7 @@ done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' src --includ
 
 # 4. Libraries outside src/ui/ and src/app/ that link Widgets, read from CMake's own target graph.
 if [ -f "$build/CMakeCache.txt" ]; then
-    graph=$(mktemp -d)
-    cmake --graphviz="$graph/targets.dot" "$build" > /dev/null
+    cmake --graphviz="$work/targets.dot" "$build" > /dev/null
     while IFS=: read -r cmake line text; do
         target=$(echo "$text" | sed -E 's/.*add_library\(([A-Za-z0-9_]+).*/\1/')
         # The node of the target, then everything it links, followed edge by edge.
@@ -131,12 +131,11 @@ if [ -f "$build/CMakeCache.txt" ]; then
                     for (i = 1; i <= count; i++)
                         if (!(next_nodes[i] in seen)) { seen[next_nodes[i]] = 1; queue[++tail] = next_nodes[i] }
                 }
-            }' "$graph/targets.dot")
+            }' "$work/targets.dot")
         if echo "$reached" | grep -qE '^Qt6::(Widgets|PrintSupport)$'; then
             fail "$cmake:$line: $target links Qt6::Widgets (through $(echo "$reached" | grep -vxF "$target" | grep '^calvex' | tr '\n' ' '))"
         fi
     done < <(grep -rn 'add_library(' src --include=CMakeLists.txt | grep -vE '^src/(ui|app)/' || true)
-    rm -rf "$graph"
 
     # 5. The headless programs load no Widgets.
     for program in src/record/calvex-record src/plotcli/calvex-plot; do
