@@ -12,6 +12,8 @@ struct LocalDateTime {
     int minute = 0;
     int second = 0;
     int millisecond = 0;
+    // East of UTC at this moment (the local zone's offset, summer time included).
+    int utcOffsetSeconds = 0;
 };
 
 // The machine's clocks: the wall clock for the texts the user sees, a monotonic clock for waits,

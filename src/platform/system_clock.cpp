@@ -8,7 +8,7 @@ LocalDateTime SystemClock::now() const {
     const QDateTime t = QDateTime::currentDateTime();
     const QDate d = t.date();
     const QTime tm = t.time();
-    return {d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second(), tm.msec()};
+    return {d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second(), tm.msec(), t.offsetFromUtc()};
 }
 
 }  // namespace calvex

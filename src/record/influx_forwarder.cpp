@@ -1,0 +1,1 @@
+#include "record/influx_forwarder.h"

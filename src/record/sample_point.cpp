@@ -1,0 +1,1 @@
+#include "record/sample_point.h"
