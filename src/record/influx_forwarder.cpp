@@ -82,6 +82,15 @@ void keepAnswerHead(QNetworkReply* reply) {
     reply->skip(reply->bytesAvailable());
 }
 
+// Ends a drain: the caller's `done` runs once, and last, since it may end the run.
+void endDrain(QTimer& limit, std::function<void()>& drained) {
+    limit.stop();
+    auto done = std::move(drained);
+    drained = nullptr;
+    if (done)
+        done();
+}
+
 }  // namespace
 
 InfluxForwarder::InfluxForwarder(Spool& spool, const Clock& clock, Settings settings,
@@ -97,12 +106,7 @@ InfluxForwarder::InfluxForwarder(Spool& spool, const Clock& clock, Settings sett
     m_retry.setSingleShot(true);
     m_drainLimit.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &InfluxForwarder::send);
-    connect(&m_drainLimit, &QTimer::timeout, this, [this] {
-        auto done = std::move(m_drained);
-        m_drained = nullptr;
-        if (done)
-            done();
-    });
+    connect(&m_drainLimit, &QTimer::timeout, this, [this] { endDrain(m_drainLimit, m_drained); });
 }
 
 InfluxForwarder::~InfluxForwarder() {
@@ -155,12 +159,8 @@ void InfluxForwarder::drain(int ms, std::function<void()> done) {
     m_drained = std::move(done);
     m_drainLimit.start(std::max(ms, 0));
     send();
-    if (m_spool.pendingPoints() == 0) {  // only damaged lines were left
-        m_drainLimit.stop();
-        auto finished = std::move(m_drained);
-        m_drained = nullptr;
-        finished();
-    }
+    if (m_spool.pendingPoints() == 0)  // only damaged lines were left
+        endDrain(m_drainLimit, m_drained);
 }
 
 void InfluxForwarder::send() {
@@ -219,12 +219,8 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
             }
         }
         send();
-        if (m_drained && m_spool.pendingPoints() == 0) {
-            m_drainLimit.stop();
-            auto done = std::move(m_drained);
-            m_drained = nullptr;
-            done();  // last: it may end the run
-        }
+        if (m_drained && m_spool.pendingPoints() == 0)
+            endDrain(m_drainLimit, m_drained);
         return;
     }
 
@@ -263,7 +259,7 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
     // one is told.
     if (m_backoffMs == 0) {
         m_tell("server unreachable since " + RecordJournal::stamp(m_clock.now()) + ": " + reason);
-        m_backoffMs = m_settings.firstRetryMs;
+        m_backoffMs = std::max(m_settings.firstRetryMs, 1);
     } else {
         m_backoffMs = std::min(m_backoffMs * 2, m_settings.slowRetryMs);
     }

@@ -134,7 +134,10 @@ struct Rig {
     std::vector<std::string> told;
     std::unique_ptr<InfluxForwarder> forwarder;  // last: goes first
 
-    Rig() {
+    // `before`: what the spool file holds from an earlier run.
+    explicit Rig(const std::string& before = {}) {
+        if (!before.empty())
+            TempFolder::write(points, before);
         std::string why;
         EXPECT_TRUE(spool.open(why)) << why;
     }
@@ -408,6 +411,29 @@ TEST(InfluxForwarderTest, DrainEndsWhenEverythingIsSentOrTimeIsUp) {
         ASSERT_TRUE(waitUntil([&] { return doneAfterMs >= 0; }, kPatienceMs));
         EXPECT_GE(doneAfterMs, 270);
         EXPECT_EQ(TempFolder::read(rig.points), lines);  // left for the next run
+    }
+}
+
+TEST(InfluxForwarderTest, DamagedLinesArePassedOver) {
+    const std::string damaged = std::string(100 * 1024, 'x') + "\n";
+    const std::string good = "calvex t1=1 1765375532\n";
+    {
+        Rig rig(damaged + good + damaged);
+        rig.make(rig.settings());
+        rig.forwarder->start();
+        ASSERT_TRUE(waitUntil([&] { return rig.forwarder->pointsPending() == 0; }, kPatienceMs));
+        ASSERT_EQ(rig.server.requests.size(), 1u);
+        EXPECT_EQ(rig.server.requests[0].body, good);
+        EXPECT_EQ(TempFolder::read(rig.points), "");
+    }
+    {
+        Rig rig(damaged);
+        rig.make(rig.settings());
+        bool done = false;
+        rig.forwarder->drain(5000, [&] { done = true; });
+        EXPECT_TRUE(done);
+        EXPECT_TRUE(rig.server.requests.empty());
+        EXPECT_EQ(TempFolder::read(rig.points), "");
     }
 }
 
