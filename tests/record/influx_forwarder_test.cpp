@@ -172,37 +172,37 @@ struct Rig {
 };
 
 TEST(InfluxForwarderTest, AcceptedBatchIsGivenUpInTheSpool) {
-    Rig rig;
-    InfluxForwarder::Settings settings = rig.settings();
-    settings.token = "secret-token";
-    rig.make(settings);
-    const std::string lines = rig.add(0, 3);
-    rig.forwarder->start();
-    ASSERT_TRUE(waitUntil([&] { return rig.forwarder->pointsPending() == 0; }, kPatienceMs));
+    struct Case {
+        QString url;
+        std::string token, requestLine, authorization;
+        QString shown;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"/api/v2/write?org=o&bucket=b", "secret-token",
+              "POST /api/v2/write?org=o&bucket=b&precision=s HTTP/1.1", "Token secret-token",
+              "/api/v2/write?org=o&bucket=b&precision=s"},
+             {"/write?db=lab&u=me&p=pw&precision=s", "", "POST /write?db=lab&u=me&p=pw&precision=s HTTP/1.1",
+              "", "/write?db=lab&precision=s"},
+         }) {
+        Rig rig;
+        InfluxForwarder::Settings settings = rig.settings(c.url);
+        settings.token = c.token;
+        rig.make(settings);
+        const std::string lines = rig.add(0, 3);
+        rig.forwarder->start();
+        ASSERT_TRUE(waitUntil([&] { return rig.forwarder->pointsPending() == 0; }, kPatienceMs));
 
-    ASSERT_EQ(rig.server.requests.size(), 1u);
-    const auto& request = rig.server.requests[0];
-    EXPECT_EQ(request.line, "POST /api/v2/write?org=o&bucket=b&precision=s HTTP/1.1");
-    EXPECT_EQ(request.headers.at("authorization"), "Token secret-token");
-    EXPECT_EQ(request.headers.at("content-type"), "text/plain; charset=utf-8");
-    EXPECT_EQ(request.body, lines);
-    EXPECT_EQ(TempFolder::read(rig.points), "");
-    EXPECT_EQ(TempFolder::read(rig.points + ".sent"), "0\n");
-    EXPECT_EQ(rig.forwarder->pointsSent(), 3u);
-    EXPECT_EQ(rig.told, std::vector<std::string>{rig.sendingTo("/api/v2/write?org=o&bucket=b&precision=s")});
-}
-
-TEST(InfluxForwarderTest, NoTokenNoAuthorizationAndNoCredentialsTold) {
-    Rig rig;
-    rig.make(rig.settings("/write?db=lab&u=me&p=pw&precision=s"));
-    const std::string lines = rig.add(0, 1, true);
-    ASSERT_TRUE(waitUntil([&] { return rig.forwarder->pointsPending() == 0; }, kPatienceMs));
-
-    ASSERT_EQ(rig.server.requests.size(), 1u);
-    EXPECT_EQ(rig.server.requests[0].line, "POST /write?db=lab&u=me&p=pw&precision=s HTTP/1.1");
-    EXPECT_EQ(rig.server.requests[0].headers.count("authorization"), 0u);
-    EXPECT_EQ(rig.server.requests[0].body, lines);
-    EXPECT_EQ(rig.told, std::vector<std::string>{rig.sendingTo("/write?db=lab&precision=s")});
+        ASSERT_EQ(rig.server.requests.size(), 1u);
+        auto& request = rig.server.requests[0];
+        EXPECT_EQ(request.line, c.requestLine);
+        EXPECT_EQ(request.headers["authorization"], c.authorization);
+        EXPECT_EQ(request.headers["content-type"], "text/plain; charset=utf-8");
+        EXPECT_EQ(request.body, lines);
+        EXPECT_EQ(TempFolder::read(rig.points), "");
+        EXPECT_EQ(TempFolder::read(rig.points + ".sent"), "0\n");
+        EXPECT_EQ(rig.forwarder->pointsSent(), 3u);
+        EXPECT_EQ(rig.told, std::vector<std::string>{rig.sendingTo(c.shown)});
+    }
 }
 
 TEST(InfluxForwarderTest, PointsAddedInFlightGoInTheNextBatch) {
