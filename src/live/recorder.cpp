@@ -64,7 +64,8 @@ bool Recorder::startFile(const std::string& path, bool append) {
     m_error = 0;
     m_cutBytes = 0;
     m_lastLineIncomplete = false;
-    m_owedHeader = m_format != nullptr ? m_format->header(m_session.state.DualModel) : "";
+    // A continued file owes its header only when it turns out empty.
+    m_owedHeader = m_format != nullptr && !append ? m_format->header(m_session.state.DualModel) : "";
     std::FILE* file = nullptr;
     if (m_toStandardOutput) {
         file = stdout;
@@ -289,7 +290,8 @@ Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::s
 void Recorder::cutTornLine(std::string_view fragment, const std::string& path) {
     m_cutBytes = fragment.size();
     m_session.dialogs.message("The torn last line was cut off the file:\n" + path + "\n\n" +
-                                  std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) + "\"",
+                                  std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) +
+                                  "\"",
                               kInformation);
 }
 
@@ -411,9 +413,9 @@ void Recorder::closeFile() {
 }
 
 bool Recorder::writeLine(const std::string& sample) {
-    const std::string line = m_format != nullptr
-                                 ? m_owedLineEnd + m_owedHeader + m_format->line(sample)
-                                 : m_owedLineEnd + std::to_string(nextLineNumber()) + "\t" + sample + m_lineEnd;
+    const std::string line =
+        m_format != nullptr ? m_owedLineEnd + m_owedHeader + m_format->line(sample)
+                            : m_owedLineEnd + std::to_string(nextLineNumber()) + "\t" + sample + m_lineEnd;
     errno = 0;
     const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
     if (!written || std::fflush(m_file) != 0) {
@@ -487,7 +489,8 @@ std::string Recorder::sampleText() const {
 }
 
 bool Recorder::sampleDue() const {
-    return static_cast<float>(m_session.SampleTicks) >= m_session.state.SampleSeconds || m_session.SampleTicks == 0;
+    return static_cast<float>(m_session.SampleTicks) >= m_session.state.SampleSeconds ||
+           m_session.SampleTicks == 0;
 }
 
 void Recorder::Timer2_Timer() {

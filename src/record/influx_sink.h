@@ -25,7 +25,8 @@ public:
 
     // The spool's file for an instrument: in --spool DIR, else $STATE_DIRECTORY (a service), else
     // beside the output.
-    static std::string spoolPath(const RecordOptions& options, const std::string& instrument, const char* stateDirectory);
+    static std::string spoolPath(const RecordOptions& options, const std::string& instrument,
+                                 const char* stateDirectory);
 
 private:
     const RecordOptions& m_options;

@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
         }
     };
 
-    QTimer poll;     // the panel's Timer1
-    QTimer sample;   // the sampling timer, on the wall clock's seconds
+    QTimer poll;    // the panel's Timer1
+    QTimer sample;  // the sampling timer, on the wall clock's seconds
     sample.setSingleShot(true);
     sample.setTimerType(Qt::PreciseTimer);
     QTimer waitEnd;  // the poller's 2-second wait ends on time between two polls

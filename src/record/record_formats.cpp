@@ -29,7 +29,8 @@ const char* modelName(bool dual) {
 
 }  // namespace
 
-SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, bool dual, const std::string& type) {
+SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, bool dual,
+                          const std::string& type) {
     SamplePoint point;
     point.at = at;
     point.at.millisecond = 0;
@@ -57,7 +58,8 @@ Recorder::Refusal CsvFormat::accepts(std::string_view first, bool dual, std::str
     if (first == headerOf(dual))
         return Recorder::Refusal::None;
     if (first == headerOf(!dual)) {
-        why = std::string("It holds ") + modelName(!dual) + " data and the instrument is " + modelName(dual) + ".";
+        why = std::string("It holds ") + modelName(!dual) + " data and the instrument is " + modelName(dual) +
+              ".";
         return Recorder::Refusal::OtherModel;
     }
     why = "Its first line is not this program's CSV header.";
@@ -66,7 +68,8 @@ Recorder::Refusal CsvFormat::accepts(std::string_view first, bool dual, std::str
 
 // What a crash leaves of a CSV line: the start of the header, or of a line of dates, numbers,
 // marks and units. A line that lacks only its line end (or its LF) is kept.
-Recorder::LineFormat::Fragment CsvFormat::fragment(std::string_view bytes, bool first, std::string& missing) const {
+Recorder::LineFormat::Fragment CsvFormat::fragment(std::string_view bytes, bool first,
+                                                   std::string& missing) const {
     if (first) {
         const std::string header = csvHeader(true);
         const std::string single = csvHeader(false);
@@ -95,14 +98,16 @@ Recorder::Refusal LineProtocolFormat::accepts(std::string_view first, bool dual,
     }
     const bool fileDual = first.find(",model=dual") != std::string_view::npos;
     if (fileDual != dual) {
-        why = std::string("It holds ") + modelName(fileDual) + " data and the instrument is " + modelName(dual) + ".";
+        why = std::string("It holds ") + modelName(fileDual) + " data and the instrument is " +
+              modelName(dual) + ".";
         return Recorder::Refusal::OtherModel;
     }
     return Recorder::Refusal::None;
 }
 
 // A point ends in a blank and its timestamp's digits; anything shorter is torn.
-Recorder::LineFormat::Fragment LineProtocolFormat::fragment(std::string_view bytes, bool, std::string& missing) const {
+Recorder::LineFormat::Fragment LineProtocolFormat::fragment(std::string_view bytes, bool,
+                                                            std::string& missing) const {
     const std::string_view start = "calvex,";
     if (bytes.substr(0, start.size()) != start.substr(0, bytes.size()))
         return Fragment::Foreign;

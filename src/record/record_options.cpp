@@ -45,7 +45,8 @@ std::optional<std::uint64_t> byteCount(const QString& text) {
     QString digits = text;
     int shift = 0;
     for (const auto& [letter, bits] : units) {
-        if (text.endsWith(letter, Qt::CaseInsensitive) || text.endsWith(QString(letter) + "iB", Qt::CaseInsensitive)) {
+        if (text.endsWith(letter, Qt::CaseInsensitive) ||
+            text.endsWith(QString(letter) + "iB", Qt::CaseInsensitive)) {
             digits = text.left(text.indexOf(letter, 0, Qt::CaseInsensitive));
             shift = bits;
         }
@@ -106,8 +107,9 @@ RecordOptions parseRecordOptions(const std::vector<std::string>& arguments) {
     const QCommandLineOption name("name", "", "NAME");
     const QCommandLineOption spool("spool", "", "DIR");
     const QCommandLineOption spoolLimit("spool-limit", "", "BYTES");
-    parser.addOptions({help, version, port, com, every, duration, count, output, append, quiet, memory, set,
-                       start, capture, format, influx, tokenFile, name, spool, spoolLimit});
+    parser.addOptions({help,   version, port,      com,    every, duration,  count,
+                       output, append,  quiet,     memory, set,   start,     capture,
+                       format, influx,  tokenFile, name,   spool, spoolLimit});
     QStringList list{"calvex-record"};
     for (const std::string& a : arguments)
         list << QString::fromStdString(a);
@@ -182,7 +184,8 @@ RecordOptions parseRecordOptions(const std::vector<std::string>& arguments) {
     }
     if (parser.isSet(influx)) {
         o.influx = parser.value(influx).toStdString();
-        if (const std::string problem = InfluxForwarder::urlProblem(QUrl(parser.value(influx), QUrl::StrictMode));
+        if (const std::string problem =
+                InfluxForwarder::urlProblem(QUrl(parser.value(influx), QUrl::StrictMode));
             !problem.empty())
             o.error = "--influx takes a write URL such as http://localhost:8086/write?db=lab: " + problem;
     }

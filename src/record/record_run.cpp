@@ -45,7 +45,7 @@ std::string expandFileName(const std::string& pattern, const LocalDateTime& at) 
     ::timegm(&probe);
     fields.tm_wday = probe.tm_wday;
     fields.tm_yday = probe.tm_yday;
-    fields.tm_isdst = -1;
+    fields.tm_isdst = 0;  // %z is written only for a time that says whether it is summer time
     fields.tm_gmtoff = at.utcOffsetSeconds;
     fields.tm_zone = "";
     char name[4096];
@@ -117,8 +117,8 @@ void RecordRun::tell(const std::string& text) {
     if (m_journalOn) {
         m_journal.event(text);
     } else if (m_progress != nullptr) {
-        std::fprintf(m_progress, "\r\033[K%s calvex-record: %s\n", RecordJournal::stamp(m_session.clock.now()).c_str(),
-                     text.c_str());
+        std::fprintf(m_progress, "\r\033[K%s calvex-record: %s\n",
+                     RecordJournal::stamp(m_session.clock.now()).c_str(), text.c_str());
         showProgress();
     }
 }

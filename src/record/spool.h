@@ -46,8 +46,8 @@ private:
     std::string m_path;
     std::uint64_t m_limit;
     int m_fd = -1;
-    std::uint64_t m_sent = 0;   // offset of the first point not taken
-    std::uint64_t m_size = 0;   // bytes of whole lines in the file
+    std::uint64_t m_sent = 0;     // offset of the first point not taken
+    std::uint64_t m_size = 0;     // bytes of whole lines in the file
     std::uint64_t m_pending = 0;  // points after m_sent
     std::string m_error;
 };

@@ -35,8 +35,8 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
 }
 
 // The program's loop on a manual clock: the poll timer every 150 ms, the sample timer just after
-// each second of the wall clock, and a wake when the poller's wait runs out. While `frame` is set the instrument answers
-// every poll with it, through the port's activity as a real line would.
+// each second of the wall clock, and a wake when the poller's wait runs out. While `frame` is set the
+// instrument answers every poll with it, through the port's activity as a real line would.
 struct RunRig {
     explicit RunRig(std::vector<std::string> extra = {}) {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
