@@ -157,7 +157,7 @@ void checkCsv(const calvex::SamplePoint& point) {
     const std::optional<std::vector<std::string>> header = parseCsvRecord(calvex::csvHeader(point.dual));
     check(header.has_value() && fields->size() == header->size());
 
-    check(fields->front() == calvex::isoLocalTime(point.at));
+    check(fields->front() == calvex::spreadsheetTime(point.at));
     check(fields->back() == point.unit);
     for (std::size_t c = 0; c + 2 < fields->size(); ++c) {
         const std::string& field = (*fields)[c + 1];

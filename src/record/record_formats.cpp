@@ -77,7 +77,7 @@ Recorder::LineFormat::Fragment CsvFormat::fragment(std::string_view bytes, bool 
             return Fragment::Torn;
         return Fragment::Foreign;
     }
-    if (!allOf(bytes, "0123456789-+:T.,OLCFK\r") || bytes.find('\r') < bytes.size() - 1)
+    if (!allOf(bytes, "0123456789-: .,OLCFK\r") || bytes.find('\r') < bytes.size() - 1)
         return Fragment::Foreign;
     if (bytes.back() == '\r') {
         missing = "\n";

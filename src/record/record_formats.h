@@ -13,8 +13,8 @@ namespace calvex {
 SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, bool dual,
                           const std::string& type);
 
-// calvex-record's --format csv: a header line, then per sample its ISO date and time with the
-// zone's offset, each reading ("OL", "-OL", the number, empty for none) and the unit.
+// calvex-record's --format csv: a header line, then per sample its local date and time, each
+// reading ("OL", "-OL", the number, empty for none) and the unit.
 class CsvFormat : public Recorder::LineFormat {
 public:
     // `at`: the present sample's date and time, kept by the run.

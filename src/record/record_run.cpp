@@ -194,8 +194,17 @@ void RecordRun::sampleTick() {
     now.millisecond = 0;
     m_sampleAt = now;
     const bool due = m_recorder.sampleDue();
-    if (due)
+    if (due) {
         m_recorder.stampAt(now);
+        // A clock set back makes samples of a time already recorded: the file keeps both, a
+        // database keeps the later point of each second.
+        const std::int64_t second = epochSeconds(now);
+        if (m_lastSampleSecond != 0 && second <= m_lastSampleSecond)
+            tell("the system clock went back to " + RecordJournal::stamp(now) +
+                 ", a time already recorded: the lines repeat it" +
+                 (m_sink != nullptr ? ", and their points replace those of the same second in the database" : ""));
+        m_lastSampleSecond = second;
+    }
     if (!m_recording && !m_session.state.Unit.isEmpty() && m_poller.paceKnown()) {
         const std::string name =
             m_options.slicedOutput() ? expandFileName(m_options.output, now) : m_options.output;

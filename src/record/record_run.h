@@ -110,6 +110,7 @@ private:
     void startNextFile();
 
     LocalDateTime m_sampleAt;  // the present sample's date and time
+    std::int64_t m_lastSampleSecond = 0;
     std::unique_ptr<Recorder::LineFormat> m_format;
     PointSink* m_sink = nullptr;
     std::string m_fileName;  // the file the lines go to now

@@ -214,8 +214,15 @@ std::string csvHeader(bool dual) {
     return header;
 }
 
+std::string spreadsheetTime(const LocalDateTime& at) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", at.year, at.month, at.day, at.hour, at.minute,
+                  at.second);
+    return text;
+}
+
 std::string csvLine(const SamplePoint& point) {
-    std::string line = csvField(isoLocalTime(point.at));
+    std::string line = csvField(spreadsheetTime(point.at));
     const std::size_t channels = channelNames(point.dual).size();
     for (std::size_t channel = 0; channel < channels; ++channel) {
         line += ',';

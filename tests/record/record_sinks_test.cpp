@@ -78,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FormatCase{{"--every", "1", "--format", "csv"},
                    "time,t1,t2,t1_t2,unit\r\n"
-                   "2026-12-08T14:05:31+00:00,25.1,,,C\r\n"
-                   "2026-12-08T14:05:32+00:00,25.1,,,C\r\n"
-                   "2026-12-08T14:05:33+00:00,25.1,,,C\r\n"},
+                   "2026-12-08 14:05:31,25.1,,,C\r\n"
+                   "2026-12-08 14:05:32,25.1,,,C\r\n"
+                   "2026-12-08 14:05:33,25.1,,,C\r\n"},
         FormatCase{
             {"--every", "2", "--format", "line-protocol", "--name", "oven 1,a=b"},
             "calvex,instrument=oven\\ 1\\,a\\=b,model=dual,type=K,unit=C t1=25.1,t1_state=0i,t2_state=2i,"
@@ -117,10 +117,10 @@ TEST_P(RecordRunContinues, AFileOfItsFormatAndRefusesAnyOther) {
 }
 
 const std::string kCsvHead = "time,t1,t2,t1_t2,unit\r\n";
-const std::string kCsvLine = "2026-12-08T09:00:00+00:00,20.0,OL,,C\r\n";
+const std::string kCsvLine = "2026-12-08 09:00:00,20.0,OL,,C\r\n";
 const std::string kCsvNew =
-    "2026-12-08T14:05:31+00:00,25.1,,,C\r\n"
-    "2026-12-08T14:05:32+00:00,25.1,,,C\r\n";
+    "2026-12-08 14:05:31,25.1,,,C\r\n"
+    "2026-12-08 14:05:32,25.1,,,C\r\n";
 const std::string kLp = "calvex,instrument=x,model=dual,type=K,unit=C t1=1.0,t1_state=0i 1796720400\n";
 const std::string kLpNew =
     "calvex,instrument=ttyS0,model=dual,type=K,unit=C t1=25.1,t1_state=0i,t2_state=2i,t1_t2_state=2i "
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
         AppendCase{"csvTornLine", "csv", kCsvHead + kCsvLine + "2026-12-08T09:0",
                    kCsvHead + kCsvLine + kCsvNew, 0},
         AppendCase{"csvTornHeader", "csv", "time,t1,t", kCsvHead + kCsvNew, 0},
-        AppendCase{"csvLineWithoutItsLf", "csv", kCsvHead + "2026-12-08T09:00:00+00:00,20.0,OL,,C\r",
+        AppendCase{"csvLineWithoutItsLf", "csv", kCsvHead + "2026-12-08 09:00:00,20.0,OL,,C\r",
                    kCsvHead + kCsvLine + kCsvNew, 0},
         AppendCase{"csvForeign", "csv", "a,b,c\r\n1,2,3\r\n", "", 1},
         AppendCase{"csvForeignTail", "csv", kCsvHead + "notes: oven 3", "", 1},
@@ -198,6 +198,37 @@ TEST(RecordFileNames, TakeTheSamplesDateAndTime) {
     };
     for (const auto& [pattern, name] : cases)
         EXPECT_EQ(expandFileName(pattern, at), name) << pattern;
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+using namespace test;
+
+// A clock set back is told in the journal: the database keeps only the later point of a second.
+TEST(RecordRunOnTheWallClock, AClockSetBackIsTold) {
+    RunRig rig({"--every", "1"});
+    std::FILE* journal = std::tmpfile();
+    ASSERT_NE(journal, nullptr);
+    rig.run = std::make_unique<RecordRun>(rig.t.session, rig.options, nullptr, journal);
+    ASSERT_TRUE(rig.run->start());
+    CollectingSink sink;
+    rig.run->setSink(&sink);
+    rig.advanceLines(3);
+    rig.t.clock.setTimeOfDay(14, 5, 30);
+    rig.advanceLines(1);
+    std::rewind(journal);
+    char text[512] = {};
+    const std::size_t got = std::fread(text, 1, sizeof text - 1, journal);
+    std::fclose(journal);
+    EXPECT_NE(std::string(text, got).find(" calvex-record: the system clock went back to 2026-12-08T14:05:31, a time "
+                                          "already recorded: the lines repeat it, and their points replace those of "
+                                          "the same second in the database\n"),
+              std::string::npos)
+        << std::string(text, got);
 }
 
 }  // namespace

@@ -130,29 +130,29 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"DualMeasured", point(true, "C", "K", {"23.4", "-0.5", "23.9"}), "oven",
                    "calvex,instrument=oven,model=dual,type=K,unit=C "
                    "t1=23.4,t1_state=0i,t2=-0.5,t2_state=0i,t1_t2=23.9,t1_t2_state=0i 1796907932\n",
-                   "2026-12-10T14:05:32+01:00,23.4,-0.5,23.9,C\r\n"},
+                   "2026-12-10 14:05:32,23.4,-0.5,23.9,C\r\n"},
         FormatCase{"DualOverUnderNone", point(true, "F", "J", {"OL", "-OL", "----"}), "oven",
                    "calvex,instrument=oven,model=dual,type=J,unit=F "
                    "t1_state=1i,t2_state=-1i,t1_t2_state=2i 1796907932\n",
-                   "2026-12-10T14:05:32+01:00,OL,-OL,,F\r\n"},
+                   "2026-12-10 14:05:32,OL,-OL,,F\r\n"},
         FormatCase{"Single", point(false, "K", "T", {"296.5"}), "bath",
                    "calvex,instrument=bath,model=single,type=T,unit=K t1=296.5,t1_state=0i 1796907932\n",
-                   "2026-12-10T14:05:32+01:00,296.5,K\r\n"},
+                   "2026-12-10 14:05:32,296.5,K\r\n"},
         FormatCase{"NameWithBlanksCommasEquals", point(false, "C", "K", {"21.0"}), "oven 1, zone=a",
                    "calvex,instrument=oven\\ 1\\,\\ zone\\=a,model=single,type=K,unit=C t1=21.0,t1_state=0i "
                    "1796907932\n",
-                   "2026-12-10T14:05:32+01:00,21.0,C\r\n"},
+                   "2026-12-10 14:05:32,21.0,C\r\n"},
         FormatCase{"NoTypeAndMissingReadings", point(true, "C", "", {"20.1"}), "oven",
                    "calvex,instrument=oven,model=dual,unit=C t1=20.1,t1_state=0i,t2_state=2i,t1_t2_state=2i "
                    "1796907932\n",
-                   "2026-12-10T14:05:32+01:00,20.1,,,C\r\n"},
+                   "2026-12-10 14:05:32,20.1,,,C\r\n"},
         FormatCase{"NoUnitAndMalformedReading", point(false, "", "K", {"1e5"}), "oven",
                    "calvex,instrument=oven,model=single,type=K t1_state=2i 1796907932\n",
-                   "2026-12-10T14:05:32+01:00,,\r\n"},
+                   "2026-12-10 14:05:32,,\r\n"},
         // A unit or type that no instrument sends still leaves one well-formed line in each format.
         FormatCase{"UnsafeUnit", point(false, "a,\"b\"\r\n", "x y", {"OL"}), "oven",
                    "calvex,instrument=oven,model=single,type=x\\ y t1_state=1i 1796907932\n",
-                   "2026-12-10T14:05:32+01:00,OL,\"a,\"\"b\"\"\r\n\"\r\n"}),
+                   "2026-12-10 14:05:32,OL,\"a,\"\"b\"\"\r\n\"\r\n"}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.what; });
 
 TEST(SampleCsvHeader, NamesTheColumnsOfTheModel) {
