@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <random>
+#include <sstream>
 
 #include "support/temp_folder.h"
 
@@ -200,6 +204,86 @@ TEST(SpoolTest, SlowServerKeepsTheFolderSmallAndEveryPointInOrder) {
         EXPECT_EQ(committed, appended) << c.name;
         EXPECT_LE(largest, c.largest) << c.name;
         EXPECT_EQ(spool->pendingPoints(), 0u);
+    }
+}
+
+// The same pattern in a child process killed at random instants, many of them inside a copy: each
+// next run finds, in order, every point the child had appended and not yet seen committed.
+TEST(SpoolTest, KilledAnywhereLosesNoPoint) {
+    SpoolFolder spoolFolder;
+    std::mt19937 random(7);
+    long nextPoint = 0;
+    long committed = -1;  // every point up to this one was taken
+    for (int kill = 0; kill < 150; ++kill) {
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            // Told after each step: "a n" point n kept, "b n" point n kept with a batch up to n - 1
+            // in flight, "c n" the batch up to n taken.
+            const auto tell = [&](char what, long n) {
+                const std::string text = std::string(1, what) + " " + std::to_string(n) + "\n";
+                if (::write(pipeEnds[1], text.data(), text.size()) < 0)
+                    ::_exit(3);
+            };
+            Spool spool(spoolFolder.path, kRoomy, 200);
+            std::string why;
+            if (!spool.open(why))
+                ::_exit(2);
+            for (long n = nextPoint;; n += 2) {
+                if (spool.append(point(n)) != Spool::Append::Kept)
+                    ::_exit(4);
+                tell('a', n);
+                const Spool::Batch inFlight = spool.next(5000);
+                if (spool.append(point(n + 1)) != Spool::Append::Kept)
+                    ::_exit(4);
+                tell('b', n + 1);
+                if (!spool.commit(inFlight.end))
+                    ::_exit(5);
+                tell('c', n);
+            }
+        }
+        ::close(pipeEnds[1]);
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(random));
+        ::kill(child, SIGKILL);
+        std::string told;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+            told.append(buffer, static_cast<std::size_t>(n));
+        ::close(pipeEnds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
+
+        long appended = nextPoint - 1;
+        long mayBeTaken = committed;
+        std::istringstream steps(told);
+        char what = 0;
+        long n = 0;
+        while (steps >> what >> n) {
+            appended = what == 'c' ? appended : n;
+            mayBeTaken = what == 'a' ? mayBeTaken : what == 'b' ? n - 1 : n;
+        }
+        const Spool::Batch batch = [&] {
+            auto spool = spoolFolder.open();
+            return spool->next(1 << 30);
+        }();
+        std::string expected;
+        long first = mayBeTaken + 1;
+        // Points the server took may come again, never one that was not taken is missing.
+        while (first > committed + 1 && batch.body.compare(0, point(first).size(), point(first)) != 0)
+            --first;
+        for (long i = first; i <= appended; ++i)
+            expected += point(i);
+        // The point being appended when the kill came may be there whole, never in part.
+        if (batch.body != expected)
+            expected += point(appended + 1);
+        ASSERT_EQ(batch.body, expected) << "kill " << kill << ": " << told.substr(told.size() - 40);
+        ASSERT_EQ(spoolFolder.files().size(), 3u) << "kill " << kill;
+        nextPoint = first + static_cast<long>(lines(batch.body));
+        committed = first - 1;
     }
 }
 
