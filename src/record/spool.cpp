@@ -26,6 +26,7 @@ constexpr std::size_t kMaxLine = 64 * 1024;
 // Generations are counted from 0 one copy at a time, so a longer number is not a file of ours; the
 // bound also keeps `gen + 1` from wrapping around onto a file in use.
 constexpr std::size_t kMaxGenerationDigits = 18;
+constexpr std::uint64_t kLastGeneration = 999'999'999'999'999'999;
 
 std::string failure(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
@@ -307,6 +308,10 @@ bool Spool::resume(std::string& why) {
 }
 
 bool Spool::merge(const std::vector<std::uint64_t>& gens, std::string& why) {
+    if (gens.back() == kLastGeneration) {
+        why = "the spool " + m_path + " has used up its generation numbers";
+        return false;
+    }
     const std::uint64_t gen = gens.back() + 1;
     const std::string to = pointsPath(gen);
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
@@ -378,6 +383,10 @@ bool Spool::worthCompacting() const {
 // old offset), and a crash between the two would resend every point taken; here `sent` moves in one
 // rename from "everything taken" to "a new, empty file".
 bool Spool::compact() {
+    if (m_gen == kLastGeneration) {
+        m_error = "the spool " + m_path + " has used up its generation numbers";
+        return false;
+    }
     const std::uint64_t gen = m_gen + 1;
     const std::string to = pointsPath(gen);
     const int fd = ::open(to.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);

@@ -334,8 +334,17 @@ TEST(SpoolTest, InterruptedCompactionResumesWithEveryPointNotTaken) {
               {{"lock", ""}, {"points.6", ""}, {"sent", "6 0\n"}},
               ""},
              {"names that are not points files are left alone",
-              {{"points.5", old}, {"points.06", "x\n"}, {"points.x", "y\n"}, {"sent", "5 8\n"}},
-              {{"lock", ""}, {"points.06", "x\n"}, {"points.x", "y\n"}, {"points.5", old}, {"sent", "5 8\n"}},
+              {{"points.5", old},
+               {"points.06", "x\n"},
+               {"points.x", "y\n"},
+               {"points.1000000000000000000", "z\n"},
+               {"sent", "5 8\n"}},
+              {{"lock", ""},
+               {"points.06", "x\n"},
+               {"points.x", "y\n"},
+               {"points.1000000000000000000", "z\n"},
+               {"points.5", old},
+               {"sent", "5 8\n"}},
               "c 3\nd 4\n"},
          }) {
         SpoolFolder spoolFolder;
@@ -386,6 +395,31 @@ TEST(SpoolTest, WithoutSentEveryPointGoesAgain) {
         EXPECT_EQ(spoolFolder.files(), c.after) << c.name;
         EXPECT_EQ(spool->next(100).body, c.pending) << c.name;
         EXPECT_EQ(spool->pendingPoints(), lines(c.pending)) << c.name;
+    }
+}
+
+TEST(SpoolTest, LastGenerationNumberIsToldNotWrappedAround) {
+    const std::string last = "points.999999999999999999";
+    {
+        // Everything taken, and no next generation to empty into: the offset still says so.
+        SpoolFolder spoolFolder;
+        spoolFolder.write({{last, "a 1\n"}, {"sent", "999999999999999999 0\n"}});
+        auto spool = spoolFolder.open();
+        EXPECT_FALSE(spool->commit(spool->next(10).end));
+        EXPECT_NE(spool->lastError().find("has used up its generation numbers"), std::string::npos)
+            << spool->lastError();
+        EXPECT_EQ(spool->pendingPoints(), 0u);
+        EXPECT_EQ(spoolFolder.files(),
+                  (Files{{"lock", ""}, {last, "a 1\n"}, {"sent", "999999999999999999 4\n"}}));
+    }
+    {
+        SpoolFolder spoolFolder;
+        spoolFolder.write({{"points.999999999999999998", "a 1\n"}, {last, "b 2\n"}});
+        Spool spool(spoolFolder.path, kRoomy);
+        std::string why;
+        EXPECT_FALSE(spool.open(why));
+        EXPECT_NE(why.find("has used up its generation numbers"), std::string::npos) << why;
+        EXPECT_EQ(spoolFolder.files().size(), 3u);  // the lock, both files as they were
     }
 }
 
