@@ -9,17 +9,24 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace calvex {
 
 namespace {
 
-// Reads go by chunks of this size, so a spool of any size is scanned in bounded memory.
+// Reads go by chunks of this size, so a spool of any size is scanned and copied in bounded memory.
 constexpr std::size_t kChunk = 64 * 1024;
 // No point of ours comes near this; a longer "line" is damage, and is passed over rather than held
 // in memory whole.
 constexpr std::size_t kMaxLine = 64 * 1024;
+// Generations are counted from 0 one copy at a time, so a longer number is not a file of ours; the
+// bound also keeps `gen + 1` from wrapping around onto a file in use.
+constexpr std::size_t kMaxGenerationDigits = 18;
+constexpr std::uint64_t kLastGeneration = 999'999'999'999'999'999;
 
 std::string failure(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
@@ -88,102 +95,176 @@ bool countLines(int fd, std::uint64_t from, std::uint64_t to, std::uint64_t& lin
     return true;
 }
 
-// The offset the .sent file holds, or 0 when it is missing or says anything but a plain decimal
-// number. 0 is always safe: at worst points the server already took go again, with their same
-// bytes and timestamps, and each overwrites itself there.
-std::uint64_t readSentFile(const std::string& path) {
+// Appends the bytes [from, to) of `in` to `out`.
+bool copyBytes(int in, std::uint64_t from, std::uint64_t to, int out) {
+    std::vector<char> buffer(kChunk);
+    while (from < to) {
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, to - from));
+        if (readAt(in, buffer.data(), length, from) != static_cast<ssize_t>(length) ||
+            !writeAll(out, buffer.data(), length))
+            return false;
+        from += length;
+    }
+    return true;
+}
+
+bool parseNumber(const char*& at, const char* end, std::uint64_t& value) {
+    const auto [stop, error] = std::from_chars(at, end, value);
+    if (error != std::errc() || stop == at)
+        return false;
+    at = stop;
+    return true;
+}
+
+// The generation a file name stands for, when it is one of the spool's points files.
+std::optional<std::uint64_t> generationOf(const std::string& name) {
+    constexpr std::string_view prefix = "points.";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.size() - prefix.size() > kMaxGenerationDigits)
+        return std::nullopt;
+    std::uint64_t gen = 0;
+    const char* at = name.data() + prefix.size();
+    const char* end = name.data() + name.size();
+    // Only the spelling the spool writes: "points.007" would be a second name for points.7.
+    if (!parseNumber(at, end, gen) || at != end ||
+        name.compare(prefix.size(), std::string::npos, std::to_string(gen)) != 0)
+        return std::nullopt;
+    return gen;
+}
+
+// "<gen> <offset>\n" from the sent file; false when it is missing or says anything else.
+bool readSent(const std::string& path, std::uint64_t& gen, std::uint64_t& offset) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return 0;
-    char text[32];
+        return false;
+    char text[64];
     const ssize_t n = readAt(fd, text, sizeof text, 0);
     ::close(fd);
     if (n <= 0 || n == static_cast<ssize_t>(sizeof text))
-        return 0;
-    std::size_t length = static_cast<std::size_t>(n);
-    if (text[length - 1] == '\n')
-        --length;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text, text + length, value);
-    if (error != std::errc() || end != text + length || length == 0)
-        return 0;
-    return value;
+        return false;
+    const char* at = text;
+    const char* end = text + n;
+    if (end[-1] == '\n')
+        --end;
+    if (!parseNumber(at, end, gen) || at == end || *at++ != ' ' || !parseNumber(at, end, offset))
+        return false;
+    return at == end;
 }
 
-// Replaces the .sent file whole, so a crash leaves either the old offset or the new one.
-bool saveOffset(const std::string& path, std::uint64_t offset, std::string& error) {
-    const std::string sentPath = path + ".sent";
-    const std::string temporary = sentPath + ".new";
-    const std::string text = std::to_string(offset) + "\n";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = failure("cannot write", temporary);
-        return false;
-    }
-    const bool written = writeAll(fd, text.data(), text.size());
-    if (!written)
-        error = failure("cannot write", temporary);
-    ::close(fd);
-    if (written && ::rename(temporary.c_str(), sentPath.c_str()) != 0) {
-        error = failure("cannot replace", sentPath);
-        return false;
-    }
-    return written;
+}  // namespace
+
+Spool::Spool(std::string path, std::uint64_t limitBytes, std::uint64_t compactAfterBytes)
+    : m_path(std::move(path)), m_limit(limitBytes), m_compactAfter(compactAfterBytes) {}
+
+Spool::~Spool() {
+    close();
 }
 
-// Everything was taken: the offset goes to 0 first, then the file. Between the two steps the disk
-// holds every point behind an offset of 0, so a crash there sends them all once more with the same
-// bytes. The other order would leave the old offset over an empty file, and the points appended
-// after it would be skipped up to that offset.
-bool emptySpool(int fd, const std::string& path, std::string& error) {
-    if (!saveOffset(path, 0, error))
+void Spool::close() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_lock >= 0)
+        ::close(m_lock);  // also gives the lock up
+    m_fd = m_lock = -1;
+}
+
+std::string Spool::pointsPath(std::uint64_t gen) const {
+    return m_path + "/points." + std::to_string(gen);
+}
+
+bool Spool::open(std::string& why) {
+    close();
+    m_gen = m_dropped = m_sent = m_size = m_pending = 0;
+    struct stat status {};
+    if (::stat(m_path.c_str(), &status) == 0) {
+        // Never written to: a file here is someone else's (a data file named by mistake, or a spool
+        // of the one-file kind that came before the folder).
+        if (S_ISREG(status.st_mode)) {
+            why = "the spool " + m_path +
+                  " is a file, where the spool wants a folder of its own (give another path or move the "
+                  "file away)";
+            return false;
+        }
+        if (!S_ISDIR(status.st_mode)) {
+            why = "the spool " + m_path + " is not a folder";
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        why = failure("cannot reach the spool", m_path);
         return false;
-    if (::ftruncate(fd, 0) != 0) {
-        error = failure("cannot empty the spool", path);
+    } else if (::mkdir(m_path.c_str(), 0755) != 0 && errno != EEXIST) {
+        // Only the spool's own folder is made: its parent is the one the user named beside the data
+        // file, and a mistyped folder is better told than quietly planted as a new tree.
+        const bool noParent = errno == ENOENT;
+        why = failure("cannot create the spool folder", m_path);
+        if (noParent)
+            why += " (its parent folder must exist)";
+        return false;
+    }
+
+    const std::string lockPath = m_path + "/lock";
+    m_lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lock < 0) {
+        why = failure("cannot open", lockPath);
+        return false;
+    }
+    if (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
+        why = errno == EWOULDBLOCK ? "the spool " + m_path + " is in use by another calvex-record"
+                                   : failure("cannot lock the spool", lockPath);
+        close();
+        return false;
+    }
+    if (!resume(why)) {
+        close();
         return false;
     }
     return true;
 }
 
-}  // namespace
-
-Spool::Spool(std::string path, std::uint64_t limitBytes) : m_path(std::move(path)), m_limit(limitBytes) {}
-
-Spool::~Spool() {
-    if (m_fd >= 0)
-        ::close(m_fd);  // also gives the lock up
-}
-
-bool Spool::open(std::string& why) {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
+bool Spool::resume(std::string& why) {
+    std::vector<std::uint64_t> gens;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(m_path, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == "sent.new")  // a replacement of `sent` that never took place
+            ::unlink(it->path().c_str());
+        else if (const auto gen = generationOf(name))
+            gens.push_back(*gen);
     }
-    m_sent = m_size = m_pending = 0;
-    // The folder is not made here: it is the one the user named beside the data file, and a
-    // mistyped folder is better told than quietly planted as a new tree.
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const bool noFolder = errno == ENOENT;
-        why = failure("cannot open the spool", m_path);
-        if (noFolder)
-            why += " (its folder must exist)";
+    if (error) {
+        why = "cannot list the spool " + m_path + ": " + error.message();
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        why = errno == EWOULDBLOCK ? "the spool " + m_path + " is in use by another calvex-record"
-                                   : failure("cannot lock the spool", m_path);
-        ::close(fd);
-        return false;
+    std::sort(gens.begin(), gens.end());
+
+    // `sent` names the generation in use; a file is only named once it holds every point its
+    // predecessor had pending. So an older file is a predecessor already copied, and a newer one a
+    // copy cut short: both go.
+    std::uint64_t sentGen = 0;
+    std::uint64_t offset = 0;
+    const bool named =
+        readSent(m_path + "/sent", sentGen, offset) && std::binary_search(gens.begin(), gens.end(), sentGen);
+    // Without that word (a spool killed before its first `sent`, or `sent` lost or damaged) the
+    // points go again from the start: resending is harmless, skipping is not.
+    if (named) {
+        m_gen = sentGen;
+    } else if (gens.size() == 1) {
+        m_gen = gens.front();
+    } else if (gens.size() > 1) {
+        // Either file may be the one in use, and the other could hold points it lacks: all of them
+        // go, in order, to a new generation. Points present in two are sent twice, same bytes.
+        if (!merge(gens, why))
+            return false;
     }
-    m_fd = fd;
+    if (!named)
+        offset = 0;
+
+    const std::string points = pointsPath(m_gen);
+    m_fd = ::open(points.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     struct stat status {};
-    const bool known = ::fstat(m_fd, &status) == 0;
-    if (!known || !S_ISREG(status.st_mode)) {
-        why =
-            known ? "the spool " + m_path + " is not a plain file" : failure("cannot read the spool", m_path);
-        ::close(m_fd);
-        m_fd = -1;
+    if (m_fd < 0 || ::fstat(m_fd, &status) != 0) {
+        why = failure("cannot open", points);
         return false;
     }
     // A write cut short by a crash leaves a piece of a line; it was never a point the server could
@@ -192,16 +273,14 @@ bool Spool::open(std::string& why) {
     if (!lastLineEnd(m_fd, static_cast<std::uint64_t>(status.st_size), whole) ||
         (whole < static_cast<std::uint64_t>(status.st_size) &&
          ::ftruncate(m_fd, static_cast<off_t>(whole)) != 0)) {
-        why = failure("cannot repair the spool", m_path);
-        ::close(m_fd);
-        m_fd = -1;
+        why = failure("cannot repair", points);
         return false;
     }
     m_size = whole;
 
-    // An offset past the end or inside a line cannot be ours (a spool emptied by hand, a file
+    // An offset past the end or inside a line cannot be ours (points emptied by hand, a file
     // half-written by a power cut): starting over at 0 resends, it never skips.
-    std::uint64_t sent = readSentFile(m_path + ".sent");
+    std::uint64_t sent = offset;
     if (sent > m_size)
         sent = 0;
     if (sent > 0) {
@@ -211,14 +290,133 @@ bool Spool::open(std::string& why) {
     }
     m_sent = sent;
     if (!countLines(m_fd, m_sent, m_size, m_pending)) {
-        why = failure("cannot read the spool", m_path);
-        ::close(m_fd);
-        m_fd = -1;
+        why = failure("cannot read", points);
         return false;
     }
-    // Everything was taken but the run ended before the spool was emptied.
-    if (m_sent > 0 && m_sent == m_size && emptySpool(m_fd, m_path, m_error))
-        m_sent = m_size = 0;
+    if ((!named || sent != offset) && !saveSent(m_gen, m_sent)) {
+        why = m_error;
+        return false;
+    }
+    for (const std::uint64_t gen : gens)
+        if (gen != m_gen)
+            ::unlink(pointsPath(gen).c_str());
+    // Everything was taken, or a long stretch of it, before the last run ended. Not fatal when it
+    // fails: the points are all there, and the next commit tries again.
+    if (worthCompacting())
+        compact();
+    return true;
+}
+
+bool Spool::merge(const std::vector<std::uint64_t>& gens, std::string& why) {
+    if (gens.back() == kLastGeneration) {
+        why = "the spool " + m_path + " has used up its generation numbers";
+        return false;
+    }
+    const std::uint64_t gen = gens.back() + 1;
+    const std::string to = pointsPath(gen);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    if (out < 0) {
+        why = failure("cannot write", to);
+        return false;
+    }
+    bool copied = true;
+    for (const std::uint64_t from : gens) {
+        const std::string path = pointsPath(from);
+        const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status {};
+        std::uint64_t whole = 0;
+        copied = in >= 0 && ::fstat(in, &status) == 0 &&
+                 lastLineEnd(in, static_cast<std::uint64_t>(status.st_size), whole) &&
+                 copyBytes(in, 0, whole, out);
+        if (!copied)
+            why = failure("cannot gather the points of", path + " into " + to);
+        if (in >= 0)
+            ::close(in);
+        if (!copied)
+            break;
+    }
+    ::close(out);
+    if (!copied || !saveSent(gen, 0)) {
+        if (copied)
+            why = m_error;
+        ::unlink(to.c_str());
+        return false;
+    }
+    m_gen = gen;
+    return true;
+}
+
+// Replaces `sent` whole, so a crash leaves either the old word or the new one.
+bool Spool::saveSent(std::uint64_t gen, std::uint64_t offset) {
+    const std::string sent = m_path + "/sent";
+    const std::string temporary = sent + ".new";
+    const std::string text = std::to_string(gen) + " " + std::to_string(offset) + "\n";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        m_error = failure("cannot write", temporary);
+        return false;
+    }
+    const bool written = writeAll(fd, text.data(), text.size());
+    if (!written)
+        m_error = failure("cannot write", temporary);
+    ::close(fd);
+    if (written && ::rename(temporary.c_str(), sent.c_str()) != 0) {
+        m_error = failure("cannot replace", sent);
+        return false;
+    }
+    return written;
+}
+
+bool Spool::worthCompacting() const {
+    const std::uint64_t tail = m_size - m_sent;
+    // A copy of the pending tail is paid for by at least as many taken bytes, so a long backlog is
+    // copied a bounded number of times while it drains.
+    return m_sent > 0 && m_sent >= tail && (tail == 0 || m_sent >= m_compactAfter);
+}
+
+// Drops what was taken: the pending tail goes to the next generation, `sent` names it, the old file
+// goes. Killed before `sent` is replaced, the next open() finds the old generation named and removes
+// the partial copy; killed after, it finds the new one named and removes the old file.
+//
+// Emptying the spool when everything was taken is this same copy of an empty tail. Truncating the
+// file in place would need `sent` set to 0 first (else points appended later would hide behind the
+// old offset), and a crash between the two would resend every point taken; here `sent` moves in one
+// rename from "everything taken" to "a new, empty file".
+bool Spool::compact() {
+    if (m_gen == kLastGeneration) {
+        m_error = "the spool " + m_path + " has used up its generation numbers";
+        return false;
+    }
+    const std::uint64_t gen = m_gen + 1;
+    const std::string to = pointsPath(gen);
+    const int fd = ::open(to.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        m_error = failure("cannot write", to);
+        return false;
+    }
+    if (!copyBytes(m_fd, m_sent, m_size, fd)) {
+        m_error = failure("cannot copy the points to", to);
+        ::close(fd);
+        ::unlink(to.c_str());
+        return false;
+    }
+    if (!saveSent(gen, 0)) {
+        ::close(fd);
+        ::unlink(to.c_str());
+        return false;
+    }
+    const std::string from = pointsPath(m_gen);
+    ::close(m_fd);
+    m_fd = fd;
+    m_gen = gen;
+    m_dropped += m_sent;
+    m_size -= m_sent;
+    m_sent = 0;
+    // Left behind, the old file costs disk until the next open() removes it; nothing is lost.
+    if (::unlink(from.c_str()) != 0) {
+        m_error = failure("cannot remove", from);
+        return false;
+    }
     return true;
 }
 
@@ -231,12 +429,21 @@ Spool::Append Spool::append(const std::string& line) {
         m_error = "not one point of at most 64 KiB ending in a new line";
         return Append::Failed;
     }
-    if (m_size + line.size() > m_limit)
-        return Append::Full;
+    if (m_size + line.size() > m_limit) {
+        // Taken points may be what fills the file: dropping them makes room, as long as the copy
+        // frees at least what it costs (else a nearly full spool would be copied for every point).
+        if (m_sent == 0 || m_sent < m_size - m_sent)
+            return Append::Full;
+        const std::uint64_t gen = m_gen;
+        if (!compact() && m_gen == gen)
+            return Append::Failed;
+        if (m_size + line.size() > m_limit)
+            return Append::Full;
+    }
     // One write() of the whole line: a kill -9 leaves either the line or a piece of it, which the
     // next open() cuts off.
     if (!writeAll(m_fd, line.data(), line.size())) {
-        m_error = failure("cannot write to the spool", m_path);
+        m_error = failure("cannot write to", pointsPath(m_gen));
         // A piece of the line may be in the file: cut it off so that the next point starts a line.
         if (::ftruncate(m_fd, static_cast<off_t>(m_size)) != 0)
             m_error += std::string(", and cannot cut it back: ") + std::strerror(errno);
@@ -249,7 +456,7 @@ Spool::Append Spool::append(const std::string& line) {
 
 Spool::Batch Spool::next(std::size_t maxPoints) {
     Batch batch;
-    batch.end = m_sent;
+    batch.end = m_dropped + m_sent;
     if (m_fd < 0)
         return batch;
     std::vector<char> buffer(kChunk);
@@ -259,7 +466,7 @@ Spool::Batch Spool::next(std::size_t maxPoints) {
     while (at < m_size && batch.points < maxPoints) {
         const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, m_size - at));
         if (readAt(m_fd, buffer.data(), length, at) != static_cast<ssize_t>(length)) {
-            m_error = failure("cannot read the spool", m_path);
+            m_error = failure("cannot read", pointsPath(m_gen));
             break;
         }
         std::size_t from = 0;
@@ -282,7 +489,7 @@ Spool::Batch Spool::next(std::size_t maxPoints) {
             }
             line.clear();
             skipping = false;
-            batch.end = at + from;
+            batch.end = m_dropped + at + from;
         }
         at += length;
     }
@@ -290,29 +497,39 @@ Spool::Batch Spool::next(std::size_t maxPoints) {
 }
 
 bool Spool::commit(std::uint64_t end) {
-    if (m_fd < 0 || end <= m_sent)
-        return m_fd >= 0;
+    if (m_fd < 0) {
+        m_error = "the spool " + m_path + " is not open";
+        return false;
+    }
+    if (end <= m_dropped + m_sent)
+        return true;  // taken already
+    const std::uint64_t at = end - m_dropped;
     char before = 0;
-    if (end > m_size || readAt(m_fd, &before, 1, end - 1) != 1 || before != '\n') {
+    if (at > m_size || readAt(m_fd, &before, 1, at - 1) != 1 || before != '\n') {
         m_error = "the offset " + std::to_string(end) + " is not the end of a point in " + m_path;
         return false;
     }
     std::uint64_t taken = 0;
-    if (!countLines(m_fd, m_sent, end, taken)) {
-        m_error = failure("cannot read the spool", m_path);
+    if (!countLines(m_fd, m_sent, at, taken)) {
+        m_error = failure("cannot read", pointsPath(m_gen));
         return false;
     }
     // The server has these points whatever the disk says next: this run goes on after them. Should
     // the offset not reach the disk, the next run sends them again, which does no harm.
-    m_sent = end;
+    m_sent = at;
     m_pending -= std::min(taken, m_pending);
 
-    if (end < m_size)
-        return saveOffset(m_path, end, m_error);
-    if (!emptySpool(m_fd, m_path, m_error))
-        return false;
-    m_sent = m_size = m_pending = 0;
-    return true;
+    if (!worthCompacting())
+        return saveSent(m_gen, m_sent);
+    const std::uint64_t gen = m_gen;
+    if (compact())
+        return true;
+    if (m_gen != gen)
+        return false;  // the new generation is in use; only the old file was left behind
+    // The copy failed: the offset alone still records what was taken.
+    const std::string copyError = m_error;
+    m_error = saveSent(m_gen, m_sent) ? copyError : copyError + "; " + m_error;
+    return false;
 }
 
 std::uint64_t Spool::pendingPoints() const {
