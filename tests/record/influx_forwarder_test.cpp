@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -127,19 +128,26 @@ private:
 
 struct Rig {
     TempFolder folder;
-    std::string points = folder.file("points.lp");
+    std::string points = folder.file("spool");  // the spool's folder
     Spool spool{points, 1 << 20};
     test::ManualClock clock{{2026, 12, 10, 14, 5, 32, 0}};
     FakeWriteServer server;
     std::vector<std::string> told;
     std::unique_ptr<InfluxForwarder> forwarder;  // last: goes first
 
-    // `before`: what the spool file holds from an earlier run.
+    // `before`: what the spool's points file holds from an earlier run.
     explicit Rig(const std::string& before = {}) {
-        if (!before.empty())
-            TempFolder::write(points, before);
+        if (!before.empty()) {
+            std::filesystem::create_directory(points);
+            TempFolder::write(points + "/points.0", before);
+        }
         std::string why;
         EXPECT_TRUE(spool.open(why)) << why;
+    }
+    // The points file in use, the one the spool's `sent` names.
+    std::string pointsFile() const {
+        const std::string sent = TempFolder::read(points + "/sent");
+        return TempFolder::read(points + "/points." + sent.substr(0, sent.find(' ')));
     }
     InfluxForwarder::Settings settings(const QString& pathAndQuery = "/api/v2/write?org=o&bucket=b") const {
         InfluxForwarder::Settings s;
@@ -198,8 +206,8 @@ TEST(InfluxForwarderTest, AcceptedBatchIsGivenUpInTheSpool) {
         EXPECT_EQ(request.headers["authorization"], c.authorization);
         EXPECT_EQ(request.headers["content-type"], "text/plain; charset=utf-8");
         EXPECT_EQ(request.body, lines);
-        EXPECT_EQ(TempFolder::read(rig.points), "");
-        EXPECT_EQ(TempFolder::read(rig.points + ".sent"), "0\n");
+        EXPECT_EQ(rig.pointsFile(), "");
+        EXPECT_EQ(TempFolder::read(rig.points + "/sent"), "1 0\n");
         EXPECT_EQ(rig.forwarder->pointsSent(), 3u);
         EXPECT_EQ(rig.told, std::vector<std::string>{rig.sendingTo(c.shown)});
     }
@@ -217,7 +225,7 @@ TEST(InfluxForwarderTest, PointsAddedInFlightGoInTheNextBatch) {
     ASSERT_EQ(rig.server.requests.size(), 2u);
     EXPECT_EQ(rig.server.requests[0].body, first);
     EXPECT_EQ(rig.server.requests[1].body, more);
-    EXPECT_EQ(TempFolder::read(rig.points), "");
+    EXPECT_EQ(rig.pointsFile(), "");
 }
 
 TEST(InfluxForwarderTest, BacklogGoesInBatchesOfAtMostMaxPoints) {
@@ -238,7 +246,7 @@ TEST(InfluxForwarderTest, BacklogGoesInBatchesOfAtMostMaxPoints) {
         all += body;
     }
     EXPECT_EQ(all, lines);
-    EXPECT_EQ(TempFolder::read(rig.points), "");
+    EXPECT_EQ(rig.pointsFile(), "");
     EXPECT_EQ(rig.told.size(), 1u);  // no failure, nothing to catch up
 }
 
@@ -258,7 +266,7 @@ TEST(InfluxForwarderTest, RefusalIsToldOnceKeepsThePointsAndRetriesSlowly) {
             EXPECT_GE(rig.server.requests[i].atMs - rig.server.requests[i - 1].atMs, 270) << i;
         }
     }
-    EXPECT_EQ(TempFolder::read(rig.points), lines);
+    EXPECT_EQ(rig.pointsFile(), lines);
     EXPECT_EQ(rig.forwarder->pointsPending(), 2u);
 
     // Taken at last: caught up. A refusal after that success is told again.
@@ -356,7 +364,7 @@ TEST(InfluxForwarderTest, SilenceAndRefusedConnectionAreUnreachable) {
         EXPECT_EQ(rig.told,
                   std::vector<std::string>{"server unreachable since 2026-12-10T14:05:32: " + c.reason})
             << c.name;
-        EXPECT_EQ(TempFolder::read(rig.points), lines) << c.name;
+        EXPECT_EQ(rig.pointsFile(), lines) << c.name;
         EXPECT_EQ(rig.forwarder->pointsPending(), 2u) << c.name;
         // While the retry waits, new points wait too.
         rig.add(2, 1, true);
@@ -410,7 +418,7 @@ TEST(InfluxForwarderTest, DrainEndsWhenEverythingIsSentOrTimeIsUp) {
         rig.forwarder->drain(300, [&] { doneAfterMs = waited.elapsed(); });
         ASSERT_TRUE(waitUntil([&] { return doneAfterMs >= 0; }, kPatienceMs));
         EXPECT_GE(doneAfterMs, 270);
-        EXPECT_EQ(TempFolder::read(rig.points), lines);  // left for the next run
+        EXPECT_EQ(rig.pointsFile(), lines);  // left for the next run
     }
 }
 
@@ -424,7 +432,7 @@ TEST(InfluxForwarderTest, DamagedLinesArePassedOver) {
         ASSERT_TRUE(waitUntil([&] { return rig.forwarder->pointsPending() == 0; }, kPatienceMs));
         ASSERT_EQ(rig.server.requests.size(), 1u);
         EXPECT_EQ(rig.server.requests[0].body, good);
-        EXPECT_EQ(TempFolder::read(rig.points), "");
+        EXPECT_EQ(rig.pointsFile(), "");
     }
     {
         Rig rig(damaged);
@@ -433,7 +441,7 @@ TEST(InfluxForwarderTest, DamagedLinesArePassedOver) {
         rig.forwarder->drain(5000, [&] { done = true; });
         EXPECT_TRUE(done);
         EXPECT_TRUE(rig.server.requests.empty());
-        EXPECT_EQ(TempFolder::read(rig.points), "");
+        EXPECT_EQ(rig.pointsFile(), "");
     }
 }
 
