@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AppendCase{"csvWhole", "csv", kCsvHead + kCsvLine, kCsvHead + kCsvLine + kCsvNew, 0},
         AppendCase{"csvEmpty", "csv", "", kCsvHead + kCsvNew, 0},
-        AppendCase{"csvTornLine", "csv", kCsvHead + kCsvLine + "2026-12-08T09:0",
+        AppendCase{"csvTornLine", "csv", kCsvHead + kCsvLine + "2026-12-08 09:0",
                    kCsvHead + kCsvLine + kCsvNew, 0},
         AppendCase{"csvTornHeader", "csv", "time,t1,t", kCsvHead + kCsvNew, 0},
         AppendCase{"csvLineWithoutItsLf", "csv", kCsvHead + "2026-12-08 09:00:00,20.0,OL,,C\r",
@@ -224,7 +224,7 @@ TEST(RecordRunOnTheWallClock, AClockSetBackIsTold) {
     char text[512] = {};
     const std::size_t got = std::fread(text, 1, sizeof text - 1, journal);
     std::fclose(journal);
-    EXPECT_NE(std::string(text, got).find(" calvex-record: the system clock went back to 2026-12-08T14:05:31, a time "
+    EXPECT_NE(std::string(text, got).find(" calvex-record: the system clock went back to 2026-12-08T14:05:30, a time "
                                           "already recorded: the lines repeat it, and their points replace those of "
                                           "the same second in the database\n"),
               std::string::npos)
