@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "record/record_options.h"
-#include "record/sample_point.h"
+#include "sinks/sample_point.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> arguments(1);

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "record/influx_forwarder.h"
 #include "record/record_options.h"
 #include "record/record_run.h"
-#include "record/spool.h"
+#include "sinks/influx_forwarder.h"
+#include "sinks/spool.h"
 
 namespace calvex {
 

@@ -7,8 +7,8 @@
 
 #include "instrument/text_format.h"
 #include "platform/port_map.h"
-#include "record/influx_forwarder.h"
-#include "record/sample_point.h"
+#include "sinks/influx_forwarder.h"
+#include "sinks/sample_point.h"
 
 namespace calvex {
 

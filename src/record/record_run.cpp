@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "instrument/text_format.h"
-#include "record/record_formats.h"
+#include "sinks/line_formats.h"
 
 namespace calvex {
 
@@ -202,7 +202,8 @@ void RecordRun::sampleTick() {
         if (m_lastSampleSecond != 0 && second <= m_lastSampleSecond)
             tell("the system clock went back to " + RecordJournal::stamp(now) +
                  ", a time already recorded: the lines repeat it" +
-                 (m_sink != nullptr ? ", and their points replace those of the same second in the database" : ""));
+                 (m_sink != nullptr ? ", and their points replace those of the same second in the database"
+                                    : ""));
         m_lastSampleSecond = second;
     }
     if (!m_recording && !m_session.state.Unit.isEmpty() && m_poller.paceKnown()) {

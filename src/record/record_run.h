@@ -9,8 +9,8 @@
 #include "live/recorder.h"
 #include "record/record_journal.h"
 #include "record/record_options.h"
-#include "record/sample_point.h"
 #include "session/session.h"
+#include "sinks/sample_point.h"
 #include "stats/stats_run.h"
 
 namespace calvex {

@@ -130,8 +130,8 @@ TEST(RecordBinary, AFiveSecondInstrumentRecordsNoLineWithoutAReading) {
 TEST(RecordBinary, CsvGivesEachSampleItsDateAndTime) {
     test::SimProcess sim(kSteadySim);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--count", "3", "--format",
-                          "csv", "--output", "-"});
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--count", "3",
+                          "--format", "csv", "--output", "-"});
     ASSERT_TRUE(record.finish(test::kPatienceMs + 10000));
     const QDateTime after = QDateTime::currentDateTime();
     EXPECT_EQ(record.process.exitCode(), 0) << record.err();

@@ -224,9 +224,10 @@ TEST(RecordRunOnTheWallClock, AClockSetBackIsTold) {
     char text[512] = {};
     const std::size_t got = std::fread(text, 1, sizeof text - 1, journal);
     std::fclose(journal);
-    EXPECT_NE(std::string(text, got).find(" calvex-record: the system clock went back to 2026-12-08T14:05:30, a time "
-                                          "already recorded: the lines repeat it, and their points replace those of "
-                                          "the same second in the database\n"),
+    EXPECT_NE(std::string(text, got).find(
+                  " calvex-record: the system clock went back to 2026-12-08T14:05:30, a time "
+                  "already recorded: the lines repeat it, and their points replace those of "
+                  "the same second in the database\n"),
               std::string::npos)
         << std::string(text, got);
 }

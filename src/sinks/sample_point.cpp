@@ -1,4 +1,4 @@
-#include "record/sample_point.h"
+#include "sinks/sample_point.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -216,8 +216,8 @@ std::string csvHeader(bool dual) {
 
 std::string spreadsheetTime(const LocalDateTime& at) {
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", at.year, at.month, at.day, at.hour, at.minute,
-                  at.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", at.year, at.month, at.day, at.hour,
+                  at.minute, at.second);
     return text;
 }
 

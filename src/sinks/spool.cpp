@@ -1,4 +1,4 @@
-#include "record/spool.h"
+#include "sinks/spool.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

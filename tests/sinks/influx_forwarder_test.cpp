@@ -1,4 +1,4 @@
-#include "record/influx_forwarder.h"
+#include "sinks/influx_forwarder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "record/sample_point.h"
+#include "sinks/sample_point.h"
 
 namespace calvex {
 namespace {

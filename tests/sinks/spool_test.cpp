@@ -1,4 +1,4 @@
-#include "record/spool.h"
+#include "sinks/spool.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

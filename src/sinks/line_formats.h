@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "live/recorder.h"
-#include "record/sample_point.h"
+#include "sinks/sample_point.h"
 
 namespace calvex {
 

@@ -1,4 +1,4 @@
-#include "record/record_formats.h"
+#include "sinks/line_formats.h"
 
 #include <algorithm>
 

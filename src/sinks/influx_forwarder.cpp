@@ -1,4 +1,4 @@
-#include "record/influx_forwarder.h"
+#include "sinks/influx_forwarder.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -6,11 +6,17 @@
 #include <QUrlQuery>
 #include <algorithm>
 
-#include "record/record_journal.h"
+#include "sinks/sample_point.h"
 
 namespace calvex {
 
 namespace {
+
+// The journal's own way of dating: local time to the second, without the offset.
+std::string localStamp(const LocalDateTime& at) {
+    const std::string iso = isoLocalTime(at);
+    return iso.substr(0, iso.size() - 6);
+}
 
 // How much of a refusing server's answer is kept and told: enough for InfluxDB's or
 // VictoriaMetrics' one-line reasons, and a server answering megabytes cannot fill the memory.
@@ -258,7 +264,7 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
     // m_backoffMs is 0 from the start and after each success, so only the first failure after
     // one is told.
     if (m_backoffMs == 0) {
-        m_tell("server unreachable since " + RecordJournal::stamp(m_clock.now()) + ": " + reason);
+        m_tell("server unreachable since " + localStamp(m_clock.now()) + ": " + reason);
         m_backoffMs = std::max(m_settings.firstRetryMs, 1);
     } else {
         m_backoffMs = std::min(m_backoffMs * 2, m_settings.slowRetryMs);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "record/spool.h"
+#include "sinks/spool.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
