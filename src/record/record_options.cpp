@@ -264,8 +264,10 @@ std::string recordHelp() {
            "per channel) on standard error. Without a terminal each change of state (port lost or\n"
            "reopened, reading unknown or back, file cut back) is a dated line there, at most one a\n"
            "second. Exit status: 0 ended as asked (also on SIGTERM), 1 an error (also a file\n"
-           "--append refuses: not a regular file, not a data file), 2 bad arguments, 3 the instrument's\n"
-           "model changed or --append found the other model's file, 130 SIGINT.\n"
+           "--append refuses: not a regular file, not a data file), 2 bad arguments (also a token\n"
+           "file or a spool that cannot be used), 3 the instrument's model changed or --append found\n"
+           "the other model's file, 130 SIGINT. With --influx, the end waits up to 5 s for the database\n"
+           "to take what is pending (a second signal ends the wait); the rest stays in the spool.\n"
            "\n"
            "Serial ports:\n" +
            comPortRule() +
