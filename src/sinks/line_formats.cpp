@@ -1,6 +1,7 @@
 #include "sinks/line_formats.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace calvex {
 
@@ -77,6 +78,15 @@ Recorder::LineFormat::Fragment CsvFormat::fragment(std::string_view bytes, bool 
             return Fragment::Torn;
         return Fragment::Foreign;
     }
+    if (bytes.empty())
+        return Fragment::Torn;
+    // The date and time in front ("2026-12-10 14:05:32,"), then numbers, marks and a unit.
+    constexpr std::string_view shape = "0000-00-00 00:00:00,";
+    for (std::size_t i = 0; i < std::min(bytes.size(), shape.size()); ++i) {
+        const bool digit = bytes[i] >= '0' && bytes[i] <= '9';
+        if (shape[i] == '0' ? !digit : bytes[i] != shape[i])
+            return Fragment::Foreign;
+    }
     if (!allOf(bytes, "0123456789-: .,OLCFK\r") || bytes.find('\r') < bytes.size() - 1)
         return Fragment::Foreign;
     if (bytes.back() == '\r') {
@@ -105,7 +115,8 @@ Recorder::Refusal LineProtocolFormat::accepts(std::string_view first, bool dual,
     return Recorder::Refusal::None;
 }
 
-// A point ends in a blank and its timestamp's digits; anything shorter is torn.
+// A point is tags, a blank, fields, a blank and the timestamp's ten digits; the blanks of a tag
+// value are escaped, and no backslash is written but as an escape. Anything shorter is torn.
 Recorder::LineFormat::Fragment LineProtocolFormat::fragment(std::string_view bytes, bool,
                                                             std::string& missing) const {
     const std::string_view start = "calvex,";
@@ -113,9 +124,14 @@ Recorder::LineFormat::Fragment LineProtocolFormat::fragment(std::string_view byt
         return Fragment::Foreign;
     if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }))
         return Fragment::Foreign;
-    const std::size_t blank = bytes.rfind(' ');
-    if (blank != std::string_view::npos && bytes.size() - blank == 11 &&
-        allOf(bytes.substr(blank + 1), "0123456789") && bytes.find(' ') < blank) {
+    std::vector<std::size_t> blanks;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == ' ' && (i == 0 || bytes[i - 1] != '\\'))
+            blanks.push_back(i);
+    if (blanks.size() > 2)
+        return Fragment::Foreign;
+    if (blanks.size() == 2 && bytes.size() - blanks[1] == 11 &&
+        allOf(bytes.substr(blanks[1] + 1), "0123456789")) {
         missing = "\n";
         return Fragment::Whole;
     }
