@@ -17,7 +17,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 
-logic=(instrument platform canvas session lists files live memory stats graph plot)
+logic=(instrument platform canvas session lists files live sinks memory stats graph plot)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-dejavu-core clang-format poppler-utils
-          desktop-file-utils appstream dpkg-dev file groff-base)
+          desktop-file-utils appstream dpkg-dev file groff-base influxdb victoria-metrics)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "record/record_options.h"
+#include "sinks/sample_point.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> arguments(1);
@@ -25,7 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        (!o.count || *o.count >= 1) && (!o.duration || *o.duration > 0) &&
                        (!o.set || (o.memory && *o.set >= 1)) && !(o.append && o.output == "-") &&
                        !o.port.empty();
-    if (!sound)
+    // The sinks' settings: a known format, a spool limit from 1 MiB to 1 TiB, a name that makes a
+    // whole tag, and none of them without --influx.
+    const bool sinks = (o.format == "tsv" || o.format == "csv" || o.format == "line-protocol") &&
+                       o.spoolLimit >= (1ULL << 20) && o.spoolLimit <= (1ULL << 40) &&
+                       (o.name.empty() || calvex::instrumentNameProblem(o.name).empty()) &&
+                       (!o.influx.empty() || (o.spool.empty() && o.tokenFile.empty()));
+    if (!sound || !sinks)
         std::abort();
     for (const auto& [number, device] : o.deviceMap())
         if (number < 1 || number > 255 || device.empty())

@@ -64,6 +64,8 @@ bool Recorder::startFile(const std::string& path, bool append) {
     m_error = 0;
     m_cutBytes = 0;
     m_lastLineIncomplete = false;
+    // A continued file owes its header only when it turns out empty.
+    m_owedHeader = m_format != nullptr && !append ? m_format->header(m_session.state.DualModel) : "";
     std::FILE* file = nullptr;
     if (m_toStandardOutput) {
         file = stdout;
@@ -128,7 +130,7 @@ std::FILE* Recorder::openToContinue(const std::string& path) {
                           : notRegular(opened.st_mode);
     }
     std::string why;
-    const Refusal refusal = continueFile(fd, path, why);
+    const Refusal refusal = m_format != nullptr ? continueFormatted(fd, why) : continueFile(fd, path, why);
     if (refusal != Refusal::None) {
         ::close(fd);
         switch (refusal) {
@@ -276,16 +278,106 @@ Recorder::Refusal Recorder::continueFile(int fd, const std::string& path, std::s
             why = std::strerror(errno);
             return Refusal::NotOpened;
         }
-        m_cutBytes = fragment.size();
-        m_session.dialogs.message("The torn last line was cut off the file:\n" + path + "\n\n" +
-                                      std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) +
-                                      "\"",
-                                  kInformation);
+        cutTornLine(fragment, path);
     }
     if (!lineEnd.empty())
         m_lineEnd = lineEnd;
     m_wholeBytes = cut ? parser.endOfLines() : size;
     m_numberBase = records.count > 0 ? records.lastNumber : 0;
+    return Refusal::None;
+}
+
+void Recorder::cutTornLine(std::string_view fragment, const std::string& path) {
+    m_cutBytes = fragment.size();
+    m_session.dialogs.message("The torn last line was cut off the file:\n" + path + "\n\n" +
+                                  std::to_string(fragment.size()) + " bytes: \"" + shownBytes(fragment) +
+                                  "\"",
+                              kInformation);
+}
+
+// A file of another format is continued when its first line is its format's for this model; only
+// a last line without its line end (what a crash or a full disk leaves) is cut off. No line of
+// these formats is longer than a few hundred bytes, so a longer run of bytes is not ours.
+Recorder::Refusal Recorder::continueFormatted(int fd, std::string& why) {
+    constexpr std::size_t kLongestLine = 4096;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+        return Refusal::NotOpened;
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size == 0) {
+        m_owedHeader = m_format->header(m_session.state.DualModel);
+        return Refusal::None;
+    }
+    const auto readAt = [&](std::uint64_t offset, std::size_t length, std::string& into) {
+        into.resize(length);
+        std::size_t got = 0;
+        while (got < length) {
+            const ssize_t n = ::pread(fd, into.data() + got, length - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        into.resize(got);
+        return got == length;
+    };
+    std::string head;
+    if (!readAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestLine)), head)) {
+        why = std::strerror(errno != 0 ? errno : EIO);
+        return Refusal::NotOpened;
+    }
+    const std::size_t firstEnd = head.find('\n');
+    if (firstEnd == std::string::npos && size > kLongestLine) {
+        why = "Line 1 is longer than any line of this format.";
+        return Refusal::Foreign;
+    }
+    // A first line that is only a torn start of the header is cut off like any torn line.
+    if (firstEnd != std::string::npos) {
+        std::string_view first(head.data(), firstEnd);
+        if (!first.empty() && first.back() == '\r')
+            first.remove_suffix(1);
+        if (const Refusal refusal = m_format->accepts(first, m_session.state.DualModel, why);
+            refusal != Refusal::None)
+            return refusal;
+    }
+    std::string tail;
+    const std::uint64_t tailStart = size > kLongestLine ? size - kLongestLine : 0;
+    if (!readAt(tailStart, static_cast<std::size_t>(size - tailStart), tail)) {
+        why = std::strerror(errno != 0 ? errno : EIO);
+        return Refusal::NotOpened;
+    }
+    m_wholeBytes = size;
+    if (tail.back() != '\n') {
+        const std::size_t lastEnd = tail.rfind('\n');
+        if (lastEnd == std::string::npos && tailStart > 0) {
+            why = "Its last line is longer than any line of this format.";
+            return Refusal::Foreign;
+        }
+        const std::uint64_t keep = lastEnd == std::string::npos ? 0 : tailStart + lastEnd + 1;
+        const std::string fragment = tail.substr(static_cast<std::size_t>(keep - tailStart));
+        std::string missing;
+        switch (m_format->fragment(fragment, keep == 0, missing)) {
+            case LineFormat::Fragment::Foreign:
+                why = "Its last line is not a line of this format.";
+                return Refusal::Foreign;
+            case LineFormat::Fragment::Whole:
+                m_owedLineEnd = missing;
+                return Refusal::None;
+            case LineFormat::Fragment::Torn:
+                break;
+        }
+        if (::ftruncate(fd, static_cast<off_t>(keep)) != 0) {
+            why = std::strerror(errno);
+            return Refusal::NotOpened;
+        }
+        cutTornLine(fragment, m_session.DataFileName);
+        m_wholeBytes = keep;
+        if (keep == 0)
+            m_owedHeader = m_format->header(m_session.state.DualModel);
+    }
     return Refusal::None;
 }
 
@@ -321,7 +413,9 @@ void Recorder::closeFile() {
 }
 
 bool Recorder::writeLine(const std::string& sample) {
-    const std::string line = m_owedLineEnd + std::to_string(nextLineNumber()) + "\t" + sample + m_lineEnd;
+    const std::string line =
+        m_format != nullptr ? m_owedLineEnd + m_owedHeader + m_format->line(sample)
+                            : m_owedLineEnd + std::to_string(nextLineNumber()) + "\t" + sample + m_lineEnd;
     errno = 0;
     const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
     if (!written || std::fflush(m_file) != 0) {
@@ -330,6 +424,8 @@ bool Recorder::writeLine(const std::string& sample) {
     }
     m_wholeBytes += line.size();
     m_owedLineEnd.clear();
+    m_owedHeader.clear();
+    m_lastSample = sample;
     m_session.RecordCount += 1;
     m_view.lineWritten();
     return true;
@@ -369,6 +465,11 @@ void Recorder::reportWriteFailure(int error) {
 // clock is then advanced once more.
 std::string Recorder::advanceSampleClock() {
     InstrumentState& s = m_session.state;
+    if (m_stampAt) {
+        s.SampleTime = formatTimeOfDay(m_stampAt->hour * 3600 + m_stampAt->minute * 60 + m_stampAt->second);
+        m_stampAt.reset();
+        return s.SampleTime;
+    }
     const long long period = std::llround(s.SampleSeconds);
     const long long old = parseTimeOfDay(s.SampleTime).value_or(0);
     std::string next = formatTimeOfDay(old + period);
@@ -387,6 +488,11 @@ std::string Recorder::sampleText() const {
     return sample + "\t" + s.Unit.text();
 }
 
+bool Recorder::sampleDue() const {
+    return static_cast<float>(m_session.SampleTicks) >= m_session.state.SampleSeconds ||
+           m_session.SampleTicks == 0;
+}
+
 void Recorder::Timer2_Timer() {
     // Nothing in a tick waits: its messages are shown without holding it, so every tick samples.
     // Should a window it touches let events run, a tick nested in it would sample twice; it is
@@ -400,7 +506,7 @@ void Recorder::Timer2_Timer() {
     } leave{m_inTick};
 
     InstrumentState& s = m_session.state;
-    if (!(static_cast<float>(m_session.SampleTicks) >= s.SampleSeconds || m_session.SampleTicks == 0)) {
+    if (!sampleDue()) {
         ++m_session.SampleTicks;
         return;
     }

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "session/session.h"
 
@@ -38,6 +40,26 @@ public:
     // Why a file was not continued.
     enum class Refusal { None, NotOpened, NotRegular, Foreign, OtherModel };
 
+    // The lines of a file in another format than the program's TAB data file (calvex-record's CSV
+    // and line protocol). The file keeps the recorder's rules: a line flushed as it is written, a
+    // line that fails cut off again, a torn last line cut off before a file is continued.
+    class LineFormat {
+    public:
+        virtual ~LineFormat() = default;
+        // What a new or empty file starts with ("" for nothing).
+        virtual std::string header(bool dual) const = 0;
+        // The line of a sample (the sample text: time, readings, unit), its line end included.
+        virtual std::string line(const std::string& sample) const = 0;
+        // Whether a file whose first line is `first` (without its line end) may be continued by a
+        // recording of the `dual` model: None, Foreign or OtherModel with the reason in `why`.
+        virtual Refusal accepts(std::string_view first, bool dual, std::string& why) const = 0;
+        // A file's last bytes after its last line end, `first` when they are its first line: Whole
+        // (a line that lacks only `missing`, its line end or part of it), Torn (the start of a
+        // line, cut off) or Foreign (not this format's: the file is refused unchanged).
+        enum class Fragment { Whole, Torn, Foreign };
+        virtual Fragment fragment(std::string_view bytes, bool first, std::string& missing) const = 0;
+    };
+
     // `maxLines` is the recording's line limit; kNoLineLimit records until it is stopped.
     Recorder(Session& session, RecordingView& view, std::int64_t maxLines = kMaxLines)
         : m_session(session), m_view(view), m_maxLines(maxLines) {}
@@ -67,6 +89,17 @@ public:
     // The last write to standard output failed: what of its line went out cannot be cut back.
     bool lastLineIncomplete() const { return m_lastLineIncomplete; }
 
+    // Lines in `format` instead of the TAB data file's (nullptr: the data file's); the recorder
+    // does not own it. Set before startFile().
+    void setLineFormat(const LineFormat* format) { m_format = format; }
+    // The next sample is stamped with this time of day instead of the sample clock's next step:
+    // calvex-record samples on the wall clock's seconds, so that every line carries its true time.
+    void stampAt(const LocalDateTime& at) { m_stampAt = at; }
+    // The next tick samples.
+    bool sampleDue() const;
+    // The sample text of the last line written.
+    const std::string& lastSample() const { return m_lastSample; }
+
     // The sample text of the present reading: time, the reading or readings, unit. A reading that
     // is not known (no frame, "No COM", polling stopped) is the no-value mark in each field.
     std::string sampleText() const;
@@ -81,6 +114,8 @@ private:
     std::string advanceSampleClock();
     std::FILE* openToContinue(const std::string& path);
     Refusal continueFile(int fd, const std::string& path, std::string& why);
+    Refusal continueFormatted(int fd, std::string& why);
+    void cutTornLine(std::string_view fragment, const std::string& path);
 
     Session& m_session;
     RecordingView& m_view;
@@ -98,6 +133,10 @@ private:
     std::uintmax_t m_wholeBytes = 0;  // the file's length up to the end of its last whole line
     bool DualModelAtStart = false;    // the model this recording writes lines of
     bool m_inTick = false;            // a message box shown inside a tick lets no other tick run
+    const LineFormat* m_format = nullptr;
+    std::string m_owedHeader;  // a new or empty file gets its format's header before its first line
+    std::optional<LocalDateTime> m_stampAt;
+    std::string m_lastSample;
 };
 
 }  // namespace calvex

@@ -16,6 +16,7 @@
 #include "platform/headless_services.h"
 #include "platform/qt_serial_link.h"
 #include "platform/system_clock.h"
+#include "record/influx_sink.h"
 #include "record/memory_run.h"
 #include "record/record_options.h"
 #include "record/record_run.h"
@@ -157,15 +158,48 @@ int main(int argc, char** argv) {
     // Without a progress line (no terminal: a service, a pipe) each change of state is told on a
     // dated line of its own.
     calvex::RecordRun run(session, options, progress ? stderr : nullptr, progress ? nullptr : stderr);
-    const auto end = [&] {
-        std::fputs(run.summary().c_str(), stderr);
-        QCoreApplication::exit(run.exitStatus());
-    };
     if (!run.start())
         return run.exitStatus();
+    // The database's points go through a spool on disk before they are sent.
+    std::optional<calvex::InfluxSink> sink;
+    if (!options.influx.empty()) {
+        sink.emplace(options, run.instrument(), clock, [&run](const std::string& text) { run.tell(text); });
+        std::string why;
+        if (!sink->open(why)) {
+            std::fprintf(stderr, "calvex-record: %s\n", why.c_str());
+            return 2;
+        }
+        run.setSink(&*sink);
+    }
+    // What the database has not taken when the run ends waits in the spool for the next run; up
+    // to 5 s are given to send it first.
+    constexpr int kDrainMs = 5000;
+    bool ending = false;
+    bool summed = false;
+    const auto done = [&] {
+        if (summed)
+            return;
+        summed = true;
+        std::fputs(run.summary().c_str(), stderr);
+        if (sink)
+            std::fputs(sink->summary().c_str(), stderr);
+        QCoreApplication::exit(run.exitStatus());
+    };
+    const auto end = [&] {
+        if (ending)
+            return;
+        ending = true;
+        if (sink) {
+            sink->forwarder().drain(kDrainMs, done);
+        } else {
+            done();
+        }
+    };
 
-    QTimer poll;     // the panel's Timer1
-    QTimer sample;   // the panel's Timer2
+    QTimer poll;    // the panel's Timer1
+    QTimer sample;  // the sampling timer, on the wall clock's seconds
+    sample.setSingleShot(true);
+    sample.setTimerType(Qt::PreciseTimer);
     QTimer waitEnd;  // the poller's 2-second wait ends on time between two polls
     waitEnd.setSingleShot(true);
     const auto armWaitEnd = [&] {
@@ -192,6 +226,8 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&sample, &QTimer::timeout, [&] {
         run.sampleTick();
+        if (!run.finished())
+            sample.start(run.msUntilSampleTick());
         after();
     });
     QObject::connect(&waitEnd, &QTimer::timeout, [&] {
@@ -203,11 +239,17 @@ int main(int argc, char** argv) {
         after();
     });
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
-        if (const int signal = readSignal(signalFd); signal != 0)
+        const int signal = readSignal(signalFd);
+        // A second signal while the last points are sent ends the wait: they stay in the spool.
+        if (ending) {
+            done();
+            return;
+        }
+        if (signal != 0)
             run.interrupt(signal);
         after();
     });
     poll.start(150);
-    sample.start(960);
+    sample.start(run.msUntilSampleTick());
     return QCoreApplication::exec();
 }

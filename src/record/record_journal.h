@@ -24,6 +24,8 @@ public:
     // `since`: when the reading was last known.
     void reading(bool known, const LocalDateTime& since);
     void fileCutBack(std::uint64_t bytes);
+    // A change told by another part (the forwarding to a database), written at once.
+    void event(const std::string& text) { writeLine(text); }
     // The program's timer: a change that waits is told once its second has come.
     void tick();
 

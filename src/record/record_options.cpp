@@ -2,10 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
+#include <QUrl>
 #include <cmath>
 
 #include "instrument/text_format.h"
 #include "platform/port_map.h"
+#include "sinks/influx_forwarder.h"
+#include "sinks/sample_point.h"
 
 namespace calvex {
 
@@ -34,6 +37,28 @@ std::optional<long> wholeNumber(const QString& text, long low, long high) {
     if (!ok || text.startsWith('+') || value < low || value > high)
         return std::nullopt;
     return value;
+}
+
+// Bytes, or a whole number of K, M, G or T (powers of 1024).
+std::optional<std::uint64_t> byteCount(const QString& text) {
+    static const std::pair<QChar, int> units[] = {{'K', 10}, {'M', 20}, {'G', 30}, {'T', 40}};
+    QString digits = text;
+    int shift = 0;
+    for (const auto& [letter, bits] : units) {
+        if (text.endsWith(letter, Qt::CaseInsensitive) ||
+            text.endsWith(QString(letter) + "iB", Qt::CaseInsensitive)) {
+            digits = text.left(text.indexOf(letter, 0, Qt::CaseInsensitive));
+            shift = bits;
+        }
+    }
+    bool ok = false;
+    const qulonglong n = digits.toULongLong(&ok);
+    if (!ok || digits.startsWith('+') || n == 0 || n > (1ULL << 40) >> shift)
+        return std::nullopt;
+    const std::uint64_t bytes = static_cast<std::uint64_t>(n) << shift;
+    if (bytes < (1ULL << 20))
+        return std::nullopt;
+    return bytes;
 }
 
 }  // namespace
@@ -76,8 +101,15 @@ RecordOptions parseRecordOptions(const std::vector<std::string>& arguments) {
     const QCommandLineOption set("set", "", "N");
     const QCommandLineOption start("start", "", "hh:mm:ss");
     const QCommandLineOption capture("capture", "", "FILE");
-    parser.addOptions({help, version, port, com, every, duration, count, output, append, quiet, memory, set,
-                       start, capture});
+    const QCommandLineOption format("format", "", "FORMAT");
+    const QCommandLineOption influx("influx", "", "URL");
+    const QCommandLineOption tokenFile("influx-token-file", "", "FILE");
+    const QCommandLineOption name("name", "", "NAME");
+    const QCommandLineOption spool("spool", "", "DIR");
+    const QCommandLineOption spoolLimit("spool-limit", "", "BYTES");
+    parser.addOptions({help,   version, port,      com,    every, duration,  count,
+                       output, append,  quiet,     memory, set,   start,     capture,
+                       format, influx,  tokenFile, name,   spool, spoolLimit});
     QStringList list{"calvex-record"};
     for (const std::string& a : arguments)
         list << QString::fromStdString(a);
@@ -145,6 +177,42 @@ RecordOptions parseRecordOptions(const std::vector<std::string>& arguments) {
         o.error = "--append needs --output FILE";
     if (parser.isSet(capture))
         o.capture = parser.value(capture).toStdString();
+    if (parser.isSet(format)) {
+        o.format = parser.value(format).toStdString();
+        if (o.format != "tsv" && o.format != "csv" && o.format != "line-protocol")
+            o.error = "--format takes tsv, csv or line-protocol";
+    }
+    if (parser.isSet(influx)) {
+        o.influx = parser.value(influx).toStdString();
+        if (const std::string problem =
+                InfluxForwarder::urlProblem(QUrl(parser.value(influx), QUrl::StrictMode));
+            !problem.empty())
+            o.error = "--influx takes a write URL such as http://localhost:8086/write?db=lab: " + problem;
+    }
+    if (parser.isSet(tokenFile))
+        o.tokenFile = parser.value(tokenFile).toStdString();
+    if (parser.isSet(name)) {
+        o.name = parser.value(name).toStdString();
+        if (const std::string problem = instrumentNameProblem(o.name); !problem.empty())
+            o.error = "--name " + problem;
+    }
+    if (parser.isSet(spool)) {
+        o.spool = parser.value(spool).toStdString();
+        if (o.spool.empty())
+            o.error = "--spool takes a folder";
+    }
+    if (parser.isSet(spoolLimit)) {
+        const auto limit = byteCount(parser.value(spoolLimit));
+        if (!limit)
+            o.error = "--spool-limit takes a size from 1M to 1T, such as 1073741824, 512M or 1G";
+        o.spoolLimit = limit.value_or(o.spoolLimit);
+    }
+    if (o.influx.empty() && (parser.isSet(tokenFile) || parser.isSet(spool) || parser.isSet(spoolLimit)))
+        o.error = "--influx-token-file, --spool and --spool-limit go with --influx";
+    if (o.memory && (!o.influx.empty() || parser.isSet(format) || parser.isSet(name)))
+        o.error = "--memory does not record: --influx, --format and --name do not go with it";
+    if (o.slicedOutput() && o.output.find('/', o.output.find('%')) != std::string::npos)
+        o.error = "--output: the fields of a name per day or hour go in the file's name, not its folder";
     return o;
 }
 
@@ -152,6 +220,8 @@ std::string recordHelp() {
     return "Usage:\n"
            "  calvex-record [--port COMn|Auto|DEVICE] [--com N=DEVICE]... [--every SECONDS]\n"
            "                [--duration SECONDS] [--count N] [--output FILE | -] [--append] [--quiet]\n"
+           "                [--format tsv|csv|line-protocol] [--influx URL [--influx-token-file FILE]\n"
+           "                [--name NAME] [--spool DIR] [--spool-limit BYTES]]\n"
            "  calvex-record --memory [--port ...]\n"
            "  calvex-record --memory --set N --start hh:mm:ss [--output FILE | -]\n"
            "\n"
@@ -167,7 +237,22 @@ std::string recordHelp() {
            "  --output FILE, -o  the data file; - (the default) is standard output\n"
            "  --append           continue FILE of this program and model: numbering goes on from its\n"
            "                     last record, a torn last line is cut off (and shown)\n"
+           "                     FILE may hold strftime fields (lab-%Y-%m-%d.txt): a new file, numbered\n"
+           "                     from 1, starts whenever the name the sample's time gives changes\n"
            "  --quiet, -q        no progress line on a terminal\n"
+           "  --format FORMAT    tsv (the default: lines calvex opens), csv (a header, then the local\n"
+           "                     date and time as spreadsheets read it, OL/-OL, empty for no value),\n"
+           "                     or line-protocol (the points --influx sends)\n"
+           "  --influx URL       also send every sample to a database's write URL as InfluxDB line\n"
+           "                     protocol: http://HOST:8086/write?db=lab (InfluxDB 1.x, VictoriaMetrics)\n"
+           "                     or http://HOST:8086/api/v2/write?org=O&bucket=B (InfluxDB 2.x, 3.x)\n"
+           "  --influx-token-file FILE\n"
+           "                     send the token FILE holds as \"Authorization: Token ...\"\n"
+           "  --name NAME        the instrument tag (default: the device's by-id name, or the port)\n"
+           "  --spool DIR        where points wait until the database took them (default: beside\n"
+           "                     the output, $STATE_DIRECTORY under systemd)\n"
+           "  --spool-limit BYTES  the most the spool may hold (default 1G); when full, points are\n"
+           "                     not forwarded and the file goes on\n"
            "  --memory           list the instrument's logging sets and its remaining memory\n"
            "  --set N            with --memory: decode set N into a data file, as the data list's Save\n"
            "  --start hh:mm:ss   with --set: the time the set was started\n"
@@ -179,8 +264,10 @@ std::string recordHelp() {
            "per channel) on standard error. Without a terminal each change of state (port lost or\n"
            "reopened, reading unknown or back, file cut back) is a dated line there, at most one a\n"
            "second. Exit status: 0 ended as asked (also on SIGTERM), 1 an error (also a file\n"
-           "--append refuses: not a regular file, not a data file), 2 bad arguments, 3 the instrument's\n"
-           "model changed or --append found the other model's file, 130 SIGINT.\n"
+           "--append refuses: not a regular file, not a data file), 2 bad arguments (also a token\n"
+           "file or a spool that cannot be used), 3 the instrument's model changed or --append found\n"
+           "the other model's file, 130 SIGINT. With --influx, the end waits up to 5 s for the database\n"
+           "to take what is pending (a second signal ends the wait); the rest stays in the spool.\n"
            "\n"
            "Serial ports:\n" +
            comPortRule() +
@@ -188,6 +275,8 @@ std::string recordHelp() {
            "Examples:\n"
            "  calvex-record --port /dev/ttyUSB0 --every 1 --output lab.txt\n"
            "  calvex-record --port Auto --duration 3600 --output - | tee hour.txt\n"
+           "  calvex-record --port /dev/ttyUSB0 --every 1 --output 'lab-%Y-%m-%d.txt' --append \\\n"
+           "                --influx 'http://localhost:8086/write?db=lab' --name oven1\n"
            "  calvex-record --memory --port COM2\n"
            "  calvex-record --memory --set 1 --start 08:30:00 --output set1.txt\n";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +23,14 @@ struct RecordOptions {
     std::optional<int> set;
     std::string start;  // hh:mm:ss, for --set
     std::string capture;
+    // The file's lines: "tsv" (the program's data file), "csv" or "line-protocol".
+    std::string format = "tsv";
+    // A database write URL, whole, that every sample is sent to beside the file.
+    std::string influx;
+    std::string tokenFile;  // holds the database's token
+    std::string name;       // the instrument tag; empty: the device's name
+    std::string spool;      // the folder of the points on their way; empty: the default
+    std::uint64_t spoolLimit = 1ULL << 30;
 
     bool help = false;
     bool version = false;
@@ -31,6 +40,8 @@ struct RecordOptions {
     // --com gives it).
     int comPort() const;
     bool autoScan() const { return port == "Auto"; }
+    // The output names a file per day, hour...: it holds strftime fields such as %Y-%m-%d.
+    bool slicedOutput() const { return output != "-" && output.find('%') != std::string::npos; }
     // The --com mappings with a device path given to --port added.
     std::map<int, std::string> deviceMap() const;
 };

@@ -4,9 +4,54 @@
 #include <cmath>
 #include <csignal>
 
+#include <time.h>
+
+#include <ctime>
+#include <filesystem>
+
 #include "instrument/text_format.h"
+#include "sinks/line_formats.h"
 
 namespace calvex {
+
+std::string defaultInstrumentName(const std::string& device) {
+    const std::string byId = "/dev/serial/by-id/";
+    if (device.rfind(byId, 0) == 0)
+        return device.substr(byId.size());
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(device, error);
+    if (!error) {
+        for (const auto& entry : std::filesystem::directory_iterator(byId, error)) {
+            std::error_code ignored;
+            if (std::filesystem::canonical(entry.path(), ignored) == target && !ignored)
+                return entry.path().filename().string();
+        }
+    }
+    const std::string dev = "/dev/";
+    return device.rfind(dev, 0) == 0 ? device.substr(dev.size()) : device;
+}
+
+std::string expandFileName(const std::string& pattern, const LocalDateTime& at) {
+    std::tm fields{};
+    fields.tm_year = at.year - 1900;
+    fields.tm_mon = at.month - 1;
+    fields.tm_mday = at.day;
+    fields.tm_hour = at.hour;
+    fields.tm_min = at.minute;
+    fields.tm_sec = at.second;
+    // The weekday and the day of the year, for %a, %u, %j, %V and their kin: timegm() fills them
+    // in from the date alone.
+    std::tm probe = fields;
+    ::timegm(&probe);
+    fields.tm_wday = probe.tm_wday;
+    fields.tm_yday = probe.tm_yday;
+    fields.tm_isdst = 0;  // %z is written only for a time that says whether it is summer time
+    fields.tm_gmtoff = at.utcOffsetSeconds;
+    fields.tm_zone = "";
+    char name[4096];
+    const std::size_t length = std::strftime(name, sizeof name, pattern.c_str(), &fields);
+    return std::string(name, length);
+}
 
 RecordRun::RecordRun(Session& session, const RecordOptions& options, std::FILE* progress, std::FILE* journal)
     : m_session(session),
@@ -36,6 +81,12 @@ bool RecordRun::start() {
         return false;
     }
     m_comText = "COM" + std::to_string(s.ComPort);
+    if (m_options.format == "csv") {
+        m_format = std::make_unique<CsvFormat>(m_sampleAt);
+    } else if (m_options.format == "line-protocol") {
+        m_format = std::make_unique<LineProtocolFormat>(m_sampleAt, instrument(), s.TcType);
+    }
+    m_recorder.setLineFormat(m_format.get());
     s.SampleSeconds = static_cast<float>(m_options.every);
     const LocalDateTime now = m_session.clock.now();
     s.SampleTime = formatTimeOfDay(now.hour * 3600 + now.minute * 60 + now.second);
@@ -43,6 +94,62 @@ bool RecordRun::start() {
     m_startMs = m_session.clock.monotonicMs();
     showProgress();
     return true;
+}
+
+std::string RecordRun::instrument() const {
+    if (!m_options.name.empty())
+        return m_options.name;
+    std::string name = defaultInstrumentName(m_session.COM.deviceName(m_session.state.ComPort));
+    if (name.empty())
+        name = "COM" + std::to_string(m_session.state.ComPort);
+    // A tag holds what a device name may hold but a backslash, a quote or a control character.
+    for (char& c : name)
+        if (c == '\\' || c == '"' || static_cast<unsigned char>(c) < 32 || c == 127)
+            c = '_';
+    return name;
+}
+
+int RecordRun::msUntilSampleTick() const {
+    return 1020 - m_session.clock.now().millisecond;
+}
+
+void RecordRun::tell(const std::string& text) {
+    if (m_journalOn) {
+        m_journal.event(text);
+    } else if (m_progress != nullptr) {
+        std::fprintf(m_progress, "\r\033[K%s calvex-record: %s\n",
+                     RecordJournal::stamp(m_session.clock.now()).c_str(), text.c_str());
+        showProgress();
+    }
+}
+
+bool RecordRun::startFile(const std::string& path, bool append) {
+    if (!m_recorder.startFile(path, append))
+        return false;
+    m_fileName = path;
+    ++m_files;
+    if (m_journalOn && m_recorder.cutBytes() > 0)
+        m_journal.fileCutBack(m_recorder.cutBytes());
+    return true;
+}
+
+// A file per day (or hour...): the name the sample's time gives changed. The new file is
+// numbered from 1; one that exists already (a restart, an hour the clock went back over) is
+// continued, never replaced.
+void RecordRun::startNextFile() {
+    const std::string name = expandFileName(m_options.output, m_sampleAt);
+    if (name == m_fileName)
+        return;
+    m_recorder.toggle();  // closes the day's file; every line is on disk already
+    std::error_code error;
+    const bool exists = std::filesystem::exists(name, error);
+    if (!startFile(name, exists)) {
+        if (m_recorder.lastError() == EINTR)
+            return;
+        finish(m_recorder.lastRefusal() == Recorder::Refusal::OtherModel ? kExitModelChanged : kExitError);
+        return;
+    }
+    tell("file " + name + " started");
 }
 
 void RecordRun::pollTick() {
@@ -83,8 +190,26 @@ void RecordRun::sampleTick() {
     // The line format follows the model, which only a frame tells. The file starts once the
     // instrument's pace is known (its second frame), so that a slow instrument's first interval,
     // which the 4-s rule alone would take for a silence, puts no "----" line in it.
+    LocalDateTime now = m_session.clock.now();
+    now.millisecond = 0;
+    m_sampleAt = now;
+    const bool due = m_recorder.sampleDue();
+    if (due) {
+        m_recorder.stampAt(now);
+        // A clock set back makes samples of a time already recorded: the file keeps both, a
+        // database keeps the later point of each second.
+        const std::int64_t second = epochSeconds(now);
+        if (m_lastSampleSecond != 0 && second <= m_lastSampleSecond)
+            tell("the system clock went back to " + RecordJournal::stamp(now) +
+                 ", a time already recorded: the lines repeat it" +
+                 (m_sink != nullptr ? ", and their points replace those of the same second in the database"
+                                    : ""));
+        m_lastSampleSecond = second;
+    }
     if (!m_recording && !m_session.state.Unit.isEmpty() && m_poller.paceKnown()) {
-        if (!m_recorder.startFile(m_options.output, m_options.append)) {
+        const std::string name =
+            m_options.slicedOutput() ? expandFileName(m_options.output, now) : m_options.output;
+        if (!startFile(name, m_options.append)) {
             // An output that blocked until a signal came: the signal ends the run.
             if (m_recorder.lastError() == EINTR)
                 return;
@@ -94,11 +219,14 @@ void RecordRun::sampleTick() {
             return;
         }
         m_recording = true;
-        if (m_journalOn && m_recorder.cutBytes() > 0)
-            m_journal.fileCutBack(m_recorder.cutBytes());
         m_dual = m_session.state.DualModel;
         m_unitAtStart = m_session.state.Unit;
         m_stats = std::make_unique<StatsRun>(m_dual ? 3 : 1);
+    }
+    if (m_recording && due && m_options.slicedOutput() && m_session.state.RecordingOn) {
+        startNextFile();
+        if (m_finished)
+            return;
     }
     m_recorder.Timer2_Timer();
     switch (m_recorder.lastStop()) {
@@ -179,6 +307,8 @@ void RecordRun::lineWritten() {
     if (!s.ReadingKnown)
         ++m_linesWithoutReading;
     m_stats->sample(values, s.SampleTime);
+    if (m_sink != nullptr)
+        m_sink->point(samplePointOf(m_recorder.lastSample(), m_sampleAt, m_dual, s.TcType.text()));
     showProgress();
 }
 
@@ -201,7 +331,9 @@ void RecordRun::showProgress() {
 }
 
 std::string RecordRun::summary() const {
-    const std::string where = m_options.output == "-" ? "standard output" : m_options.output;
+    std::string where = m_options.output == "-" ? "standard output" : m_options.output;
+    if (m_files > 1)
+        where += " (" + std::to_string(m_files) + " files)";
     const std::string torn = m_recorder.lastLineIncomplete()
                                  ? "calvex-record: the last line to " + where + " is incomplete\n"
                                  : "";

@@ -10,9 +10,24 @@
 #include "record/record_journal.h"
 #include "record/record_options.h"
 #include "session/session.h"
+#include "sinks/sample_point.h"
 #include "stats/stats_run.h"
 
 namespace calvex {
+
+// Where each recorded sample goes beside the file (a database's spool).
+class PointSink {
+public:
+    virtual ~PointSink() = default;
+    virtual void point(const SamplePoint& point) = 0;
+};
+
+// The instrument tag of a device when --name gives none: its name under /dev/serial/by-id (the
+// adapter's own, the same whichever ttyUSB it became), else its path under /dev.
+std::string defaultInstrumentName(const std::string& device);
+
+// The name a file pattern gives at a time: its strftime fields filled in.
+std::string expandFileName(const std::string& pattern, const LocalDateTime& at);
 
 // A headless recording: the panel's poller reads the instrument, the panel's recorder writes the
 // lines at the sampling time, and the statistics' own rules sum them up at the end. The program
@@ -39,7 +54,17 @@ public:
     // Port activity, or the poller's wait running out.
     void wake();
     std::int64_t msUntilPollDeadline() const { return m_poller.msUntilDeadline(); }
+    // The sampling timer: the program calls it on every second of the wall clock, so that each
+    // line carries the time it was sampled at (the desktop's 960-ms timer would run 4 % fast).
     void sampleTick();
+    // Until the next call of sampleTick() is due: just after the wall clock's next second.
+    int msUntilSampleTick() const;
+    // Every recorded sample also goes to `sink` (nullptr: none).
+    void setSink(PointSink* sink) { m_sink = sink; }
+    // The instrument tag: --name, or the name of the device that was opened.
+    std::string instrument() const;
+    // A line for the journal (or above the progress line on a terminal), dated.
+    void tell(const std::string& text);
     // SIGINT or SIGTERM: the run ends now, with every sampled line already on disk.
     void interrupt(int signal);
 
@@ -81,6 +106,15 @@ private:
     std::string m_comText;
     std::string m_firstStamp;
     std::string m_lastStamp;
+    bool startFile(const std::string& path, bool append);
+    void startNextFile();
+
+    LocalDateTime m_sampleAt;  // the present sample's date and time
+    std::int64_t m_lastSampleSecond = 0;
+    std::unique_ptr<Recorder::LineFormat> m_format;
+    PointSink* m_sink = nullptr;
+    std::string m_fileName;  // the file the lines go to now
+    int m_files = 0;
     RecordJournal m_journal;
     bool m_journalOn = false;
     LocalDateTime m_lastKnown;  // when the reading was last known

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <filesystem>
@@ -94,8 +95,8 @@ TEST(RecordBinary, NineSecondsEveryTwoSecondsWritesTheSimsReading) {
     EXPECT_EQ(record.process.exitCode(), 0);
     const std::vector<std::string> lines = splitLines(readFile(file));
     std::filesystem::remove(file);
-    // Samples fall on ticks 1, 3, 5, 7 and 9 (0.96 s apart); the file starts with the first frame,
-    // which a loaded machine may deliver after the third tick.
+    // Samples fall on every second second of the wall clock; the file starts with the second
+    // frame, which a loaded machine may deliver late.
     EXPECT_GE(lines.size(), 3u);
     EXPECT_LE(lines.size(), 5u);
     expectRecording(lines, 2);
@@ -122,6 +123,34 @@ TEST(RecordBinary, AFiveSecondInstrumentRecordsNoLineWithoutAReading) {
     for (const std::string& line : lines)
         EXPECT_NE(line.find("\t25.1\tC"), std::string::npos) << line;
     EXPECT_NE(record.err().find("  no reading: 0 lines (0 s)\n"), std::string::npos) << record.err();
+}
+
+// CSV on standard output: a header, then each sample's local date and time, one second apart and
+// within the run, in the form a spreadsheet reads into a date cell.
+TEST(RecordBinary, CsvGivesEachSampleItsDateAndTime) {
+    test::SimProcess sim(kSteadySim);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    RecordProcess record({"--port", QString::fromStdString(sim.device()), "--every", "1", "--count", "3",
+                          "--format", "csv", "--output", "-"});
+    ASSERT_TRUE(record.finish(test::kPatienceMs + 10000));
+    const QDateTime after = QDateTime::currentDateTime();
+    EXPECT_EQ(record.process.exitCode(), 0) << record.err();
+    const std::vector<std::string> lines = splitLines(record.out());
+    ASSERT_EQ(lines.size(), 4u) << record.out();
+    EXPECT_EQ(lines[0], "time,t1,t2,t1_t2,unit");
+    QDateTime previous;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::size_t comma = lines[i].find(',');
+        const std::string time = lines[i].substr(0, comma);
+        EXPECT_EQ(lines[i].substr(comma), ",25.1,24.9,0.2,C");
+        const QDateTime at = QDateTime::fromString(QString::fromStdString(time), "yyyy-MM-dd HH:mm:ss");
+        ASSERT_TRUE(at.isValid()) << time;
+        EXPECT_TRUE(before <= at && at <= after) << time;
+        if (previous.isValid()) {
+            EXPECT_EQ(previous.secsTo(at), 1) << time;
+        }
+        previous = at;
+    }
 }
 
 TEST(RecordBinary, SigTermLeavesWholeLinesAndExitsZero) {

@@ -107,3 +107,52 @@ TEST(RecordOptions, ParsedFields) {
 
 }  // namespace
 }  // namespace calvex
+
+namespace calvex {
+namespace {
+
+struct SinkCase {
+    std::vector<std::string> arguments;
+    std::string error;  // empty: taken
+    std::uint64_t spoolLimit = 1ULL << 30;
+};
+
+class RecordOptionsSinks : public ::testing::TestWithParam<SinkCase> {};
+
+TEST_P(RecordOptionsSinks, AreTakenOrRefusedWithAReason) {
+    const RecordOptions o = parseRecordOptions(GetParam().arguments);
+    EXPECT_EQ(o.error, GetParam().error);
+    if (o.error.empty()) {
+        EXPECT_EQ(o.spoolLimit, GetParam().spoolLimit);
+    }
+}
+
+const std::string kUrl = "http://localhost:8086/write?db=lab";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordOptionsSinks,
+    ::testing::Values(
+        SinkCase{{"--format", "csv"}, ""}, SinkCase{{"--format", "line-protocol", "-o", "-"}, ""},
+        SinkCase{{"--format", "json"}, "--format takes tsv, csv or line-protocol"},
+        SinkCase{{"--influx", kUrl, "--name", "oven 1, left"}, ""},
+        SinkCase{{"--influx", "http://h:8086/api/v2/write?org=o&bucket=b&precision=s"}, ""},
+        SinkCase{{"--influx", "ftp://h/write"},
+                 "--influx takes a write URL such as http://localhost:8086/write?db=lab: "
+                 "not an http or https URL"},
+        SinkCase{{"--influx", kUrl, "--spool-limit", "512M"}, "", 512ULL << 20},
+        SinkCase{{"--influx", kUrl, "--spool-limit", "2GiB"}, "", 2ULL << 30},
+        SinkCase{{"--influx", kUrl, "--spool-limit", "1048576"}, "", 1ULL << 20},
+        SinkCase{{"--influx", kUrl, "--spool-limit", "1000"},
+                 "--spool-limit takes a size from 1M to 1T, such as 1073741824, 512M or 1G"},
+        SinkCase{{"--influx", kUrl, "--spool-limit", "2T"},
+                 "--spool-limit takes a size from 1M to 1T, such as 1073741824, 512M or 1G"},
+        SinkCase{{"--name", "a\\b"}, "--name has a backslash"}, SinkCase{{"--name", ""}, "--name is empty"},
+        SinkCase{{"--spool", "/tmp"}, "--influx-token-file, --spool and --spool-limit go with --influx"},
+        SinkCase{{"--memory", "--influx", kUrl},
+                 "--memory does not record: --influx, --format and --name do not go with it"},
+        SinkCase{{"--output", "%Y/lab.txt"},
+                 "--output: the fields of a name per day or hour go in the file's name, not its folder"},
+        SinkCase{{"--output", "/var/lib/calvex/lab-%Y-%m-%d.txt", "--append"}, ""}));
+
+}  // namespace
+}  // namespace calvex

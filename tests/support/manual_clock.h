@@ -4,7 +4,8 @@
 
 namespace calvex::test {
 
-// A clock the test moves by hand; wall time and monotonic time advance together.
+// A clock the test moves by hand; wall time and monotonic time advance together, and the date
+// moves on at midnight.
 class ManualClock : public Clock {
 public:
     explicit ManualClock(LocalDateTime start = {2026, 12, 8, 14, 5, 30, 0})
@@ -20,7 +21,8 @@ public:
     void advanceSeconds(double s) { advanceMs(static_cast<std::int64_t>(s * 1000.0)); }
     // Sets the wall clock's time of day (the date stays; monotonic time does not jump).
     void setTimeOfDay(int hour, int minute, int second, int ms = 0) {
-        m_wallMs = ((hour * 60LL + minute) * 60 + second) * 1000 + ms;
+        const std::int64_t dayMs = ((m_wallMs % 86'400'000) + 86'400'000) % 86'400'000;
+        m_wallMs = m_wallMs - dayMs + ((hour * 60LL + minute) * 60 + second) * 1000 + ms;
     }
 
 private:

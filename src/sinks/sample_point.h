@@ -46,8 +46,13 @@ std::string instrumentNameProblem(const std::string& name);
 // `instrument` must have passed instrumentNameProblem().
 std::string lineProtocol(const SamplePoint& point, const std::string& instrument);
 
+// The local date and time as every spreadsheet reads it into a date cell: "2026-12-10 14:05:32".
+// (An offset after it, "+01:00", makes LibreOffice and Excel take the whole cell for text.)
+std::string spreadsheetTime(const LocalDateTime& at);
+
 // CSV for a spreadsheet, CR LF line ends: "time,t1,t2,t1_t2,unit" or "time,t1,unit", then per
-// sample the ISO time, each reading ("OL", "-OL", the number, empty for no value) and the unit.
+// sample its spreadsheet time, each reading ("OL", "-OL", the number, empty for no value) and the
+// unit.
 std::string csvHeader(bool dual);
 std::string csvLine(const SamplePoint& point);
 

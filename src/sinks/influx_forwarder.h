@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "record/spool.h"
+#include "sinks/spool.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -24,8 +24,8 @@ class InfluxForwarder : public QObject {
     Q_OBJECT
 public:
     struct Settings {
-        QUrl url;          // the write URL, whole; "precision=s" is added when it has no precision
-        std::string token; // sent as "Authorization: Token <token>" when not empty
+        QUrl url;           // the write URL, whole; "precision=s" is added when it has no precision
+        std::string token;  // sent as "Authorization: Token <token>" when not empty
         std::size_t maxPoints = 5000;
         int firstRetryMs = 1000;
         int slowRetryMs = 60000;

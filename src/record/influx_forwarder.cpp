@@ -1,1 +1,0 @@
-#include "record/influx_forwarder.h"

@@ -1,1 +1,0 @@
-#include "record/sample_point.h"

@@ -1,1 +1,0 @@
-#include "record/spool.h"
