@@ -247,7 +247,9 @@ $(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")")
     local spool
     spool=$(find "$tmp/spool" -name '*.spool' -printf '%s\n' | awk '{ s += $1; if ($1 > m) m = $1; c++ } END { printf "%d files, %d bytes, largest %d", c, s, m }')
     echo "   recorders ended in $stop_ms ms after SIGTERM, exit codes: $(printf '%s\n' "${codes[@]}" | sort | uniq -c | awk '{ printf "%s%d x%d", (NR > 1 ? ", " : ""), $2, $1 }')"
-    echo "   spool at the end: $spool;  influxd $influx_cpu % of a core;  delays timed for $timed points"
+    local sent
+    sent=$(cat "$tmp"/i*.err | awk '/^  database: [0-9]+ points sent/ { s += $2 } END { print s + 0 }')
+    echo "   spool at the end: $spool;  influxd $influx_cpu % of a core;  delays timed for $timed points;  sent by the recorders' own count: $sent"
     echo "   recorders' stderr (numbers as #, instruments as i#; summaries' channel lines left out):"
     cat "$tmp"/i*.err | grep -Ev '^  (T1|T2|T1-T2|no reading):' |
         sed -E 's/^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8} //; s/\<i[0-9]+\>/i#/g; s/[0-9]+/#/g' |
