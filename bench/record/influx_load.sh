@@ -162,7 +162,13 @@ run() {  # run N: one line of figures for N recorders
                   --name "i$k" --spool "$tmp/spool" </dev/null >/dev/null 2>"$tmp/i$k.err" &
         recorders+=($!)
     done
-    sleep "$seconds"
+    # A second reading once start-up is over gives the steady share apart from the start-up cost.
+    local settle=$((seconds / 3 < 10 ? seconds / 3 : 10))
+    sleep "$settle"
+    local warm_up warm_ticks
+    warm_up=$(cut -d' ' -f1 /proc/uptime)
+    warm_ticks=$(cat $(printf "/proc/%s/stat " "${recorders[@]}") 2>/dev/null | awk '{ s += $14 + $15 } END { print s + 0 }')
+    sleep "$((seconds - settle))"
 
     # CPU and resident size just before the end; each recorder's own running time from its start.
     local up; up=$(cut -d' ' -f1 /proc/uptime)
@@ -176,6 +182,9 @@ run() {  # run N: one line of figures for N recorders
         figures+=("$(awk -v up="$up" -v tick="$tick" '{ print ($14 + $15) / tick, up - $22 / tick }' "/proc/$pid/stat") \
 $(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")")
     done
+    local steady
+    steady=$(cat $(printf "/proc/%s/stat " "${recorders[@]}") 2>/dev/null |
+             awk -v w="$warm_ticks" -v t0="$warm_up" -v up="$up" -v tick="$tick" '{ s += $14 + $15 } END { printf "%.1f", 100 * (s - w) / tick / (up - t0) }')
     local influx_cpu
     influx_cpu=$(awk -v up="$up" -v tick="$tick" '{ printf "%.1f", 100 * ($14 + $15) / tick / (up - $22 / tick) }' "/proc/$influx_pid/stat")
 
@@ -249,6 +258,7 @@ $(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")")
     echo "   recorders ended in $stop_ms ms after SIGTERM, exit codes: $(printf '%s\n' "${codes[@]}" | sort | uniq -c | awk '{ printf "%s%d x%d", (NR > 1 ? ", " : ""), $2, $1 }')"
     local sent
     sent=$(cat "$tmp"/i*.err | awk '/^  database: [0-9]+ points sent/ { s += $2 } END { print s + 0 }')
+    echo "   steady cpu (from $settle s on, start-up left out): $steady % of a core"
     echo "   spool at the end: $spool;  influxd $influx_cpu % of a core;  delays timed for $timed points;  sent by the recorders' own count: $sent"
     echo "   recorders' stderr (numbers as #, instruments as i#; summaries' channel lines left out):"
     cat "$tmp"/i*.err | grep -Ev '^  (T1|T2|T1-T2|no reading):' |
