@@ -40,7 +40,15 @@ recorders=()
 sims=()
 influx_pid=
 poller_pid=
+sleeper=
 tmp=
+
+pause() {  # sleep that a signal ends at once (bash runs a trap only between commands)
+    sleep "$1" &
+    sleeper=$!
+    wait "$sleeper" || true
+    sleeper=
+}
 
 now_ms() { local t=${EPOCHREALTIME/./}; echo "${t:0:-3}"; }
 
@@ -53,11 +61,11 @@ stopped() {  # the process has ended (a zombie until it is waited for, or gone)
 cleanup() {
     local pid
     [ -n "$tmp" ] && touch "$tmp/stop" 2>/dev/null
-    for pid in ${poller_pid:+"$poller_pid"} ${recorders[@]+"${recorders[@]}"} \
+    for pid in ${sleeper:+"$sleeper"} ${poller_pid:+"$poller_pid"} ${recorders[@]+"${recorders[@]}"} \
                ${sims[@]+"${sims[@]}"} ${influx_pid:+"$influx_pid"}; do
         kill -TERM "$pid" 2>/dev/null || true
     done
-    for pid in ${poller_pid:+"$poller_pid"} ${recorders[@]+"${recorders[@]}"} \
+    for pid in ${sleeper:+"$sleeper"} ${poller_pid:+"$poller_pid"} ${recorders[@]+"${recorders[@]}"} \
                ${sims[@]+"${sims[@]}"} ${influx_pid:+"$influx_pid"}; do
         wait "$pid" 2>/dev/null || true
     done
@@ -164,11 +172,11 @@ run() {  # run N: one line of figures for N recorders
     done
     # A second reading once start-up is over gives the steady share apart from the start-up cost.
     local settle=$((seconds / 3 < 10 ? seconds / 3 : 10))
-    sleep "$settle"
+    pause "$settle"
     local warm_up warm_ticks
     warm_up=$(cut -d' ' -f1 /proc/uptime)
     warm_ticks=$(cat $(printf "/proc/%s/stat " "${recorders[@]}") 2>/dev/null | awk '{ s += $14 + $15 } END { print s + 0 }')
-    sleep "$((seconds - settle))"
+    pause "$((seconds - settle))"
 
     # CPU and resident size just before the end; each recorder's own running time from its start.
     local up; up=$(cut -d' ' -f1 /proc/uptime)
