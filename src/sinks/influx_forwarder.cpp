@@ -220,7 +220,8 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
         if (m_failing) {
             m_sentSinceFailure += points;
             if (m_spool.pendingPoints() == 0) {
-                m_tell("caught up with " + std::to_string(m_sentSinceFailure) + " points");
+                m_tell("caught up with " + std::to_string(m_sentSinceFailure) +
+                       (m_sentSinceFailure == 1 ? " point" : " points"));
                 m_failing = false;
             }
         }
@@ -234,7 +235,9 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
         m_failing = true;
         m_sentSinceFailure = 0;
     }
-    if (status >= 300 && status < 500) {
+    // A server that asks to be given time (408, 429) is busy, not refusing: it gets the backoff.
+    const bool busy = status == 408 || status == 429;
+    if (status >= 300 && status < 500 && !busy) {
         if (!m_refusedTold) {
             std::string reason = oneLine(reply->property("head").toByteArray());
             if (reason.empty())
@@ -248,7 +251,7 @@ void InfluxForwarder::answered(QNetworkReply* reply) {
     }
 
     std::string reason;
-    if (status >= 500) {
+    if (status >= 500 || busy) {
         reason = "HTTP " + std::to_string(status);
         const std::string said = oneLine(reply->property("head").toByteArray());
         if (!said.empty())

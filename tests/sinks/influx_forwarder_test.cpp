@@ -337,7 +337,15 @@ TEST(InfluxForwarderTest, OverloadIsRetriedWithADoublingBackoffThenCaughtUp) {
     rig.add(5, 1, true);
     ASSERT_TRUE(waitUntil([&] { return rig.told.size() == 5; }, kPatienceMs));
     EXPECT_EQ(rig.told[3], "server unreachable since 2026-12-10T14:07:02: HTTP 503");
-    EXPECT_EQ(rig.told[4], "caught up with 1 points");
+    EXPECT_EQ(rig.told[4], "caught up with 1 point");
+
+    // Asked to wait (429), the forwarder backs off as from an overload and does not give up.
+    rig.clock.advanceSeconds(90);
+    rig.server.script({{429, "too many requests\n"}, {204}});
+    rig.add(6, 1, true);
+    ASSERT_TRUE(waitUntil([&] { return rig.told.size() == 7; }, kPatienceMs));
+    EXPECT_EQ(rig.told[5], "server unreachable since 2026-12-10T14:08:32: HTTP 429: too many requests");
+    EXPECT_EQ(rig.told[6], "caught up with 1 point");
 }
 
 TEST(InfluxForwarderTest, SilenceAndRefusedConnectionAreUnreachable) {
