@@ -46,6 +46,14 @@ protected:
 
 }  // namespace
 
+QList<QKeySequence> toolbarShortcuts() {
+    QList<QKeySequence> keys;
+    for (const CommandKey& command : kCommandKeys)
+        if (!keys.contains(QKeySequence(command.sequence)))
+            keys.append(QKeySequence(command.sequence));
+    return keys;
+}
+
 QKeySequence toolbarShortcut(const QString& key) {
     for (const CommandKey& c : kCommandKeys)
         if (key == c.key)

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "support/test_session.h"
+#include "ui/common/toolbar_keys.h"
 #include "ui/panel/panel.h"
 #include "ui/panel/port_window.h"
 
@@ -311,6 +312,9 @@ TEST(Panel, HelpNamesEveryKeyAndTheTipsShowThem) {
             << action->objectName().toStdString();
         EXPECT_TRUE(keys.insert(action->shortcut().toString()).second) << "used twice";
     }
+    // The keys of the other windows' toolbars too (Export's Ctrl+E was once left out).
+    for (const QKeySequence& key : toolbarShortcuts())
+        EXPECT_NE(help.find(key.toString().toStdString()), std::string::npos) << key.toString().toStdString();
 
     rig.panel.show();
     QAction* save = rig.panel.toolbarButton("Save");
