@@ -77,6 +77,7 @@ std::string help_text() {
                "                            full memory): the data is padded with 0xFF bytes after its\n"
                "                            trailing byte; refused when smaller than the sets need\n"
                "  --help                    show this help\n"
+               "  --version                 show the version\n"
                "\n"
                "Memory file format (plain text, one item per line):\n"
                "  # comment                 '#' starts a comment; blank lines are ignored\n"

@@ -99,12 +99,20 @@ std::optional<calvex::sim::Replay> load_replay(const calvex::sim::Options& optio
 
 }  // namespace
 
+#ifndef CALVEX_VERSION
+#define CALVEX_VERSION "unknown"
+#endif
+
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     try {
         calvex::sim::Options options = calvex::sim::Options::parse(arguments);
         if (options.help) {
             std::cout << calvex::sim::help_text();
+            return 0;
+        }
+        if (options.version) {
+            std::cout << "calvex-sim " << CALVEX_VERSION << "\n";
             return 0;
         }
         calvex::sim::MemoryStore memory = load_memory(options);

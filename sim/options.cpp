@@ -76,13 +76,17 @@ Options Options::parse(std::span<const std::string_view> arguments) {
     std::optional<std::string> simulating;  // an option that shapes the simulated instrument
     while (reader.next()) {
         const std::string_view name = reader.name();
-        if (!simulating && name != "--help" && name != "-h" && name != "--link" && name != "--replay") {
+        if (!simulating && name != "--help" && name != "-h" && name != "--version" && name != "-v" &&
+            name != "--link" && name != "--replay") {
             simulating = std::string(name);
         }
         try {
             if (name == "--help" || name == "-h") {
                 reader.no_value();
                 options.help = true;
+            } else if (name == "--version" || name == "-v") {
+                reader.no_value();
+                options.version = true;
             } else if (name == "--model") {
                 instrument.model = parse_model(reader.value());
             } else if (name == "--unit") {

@@ -25,6 +25,7 @@ struct Options {
     std::optional<std::uint16_t> pointer;
     std::optional<std::string> replay;  // a capture to play back instead of simulating
     bool help = false;
+    bool version = false;
 
     // Throws SimError for unknown options, missing or malformed values.
     static Options parse(std::span<const std::string_view> arguments);

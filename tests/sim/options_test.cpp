@@ -101,6 +101,8 @@ TEST(Options, EveryOption) {
     EXPECT_TRUE(options.instrument.memory_mute);
     EXPECT_EQ(options.instrument.memory_cut, 1000u);
     EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"--version"}).version);
+    EXPECT_TRUE(parse({"-v"}).version);
     EXPECT_EQ(parse({"--pointer", "ffff"}).pointer, 0xFFFF);
     const Options replay = parse({"--link", "/tmp/port", "--replay=session.txt"});
     EXPECT_EQ(replay.replay, "session.txt");
