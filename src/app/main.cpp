@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "platform/capture_link.h"
 #include "platform/qt_serial_link.h"
+#include "platform/runtime_folder.h"
 #include "platform/system_clock.h"
 #include "session/session.h"
 #include "ui/common/qt_dialogs.h"
@@ -23,6 +24,7 @@
 #include "ui/stats/stats_windows.h"
 
 int main(int argc, char** argv) {
+    calvex::provideRuntimeFolder();  // before Qt, which would warn of its absence
     // --help and --version must work over SSH with no display: the parser runs under a plain
     // QCoreApplication, and the QApplication, which needs a display, comes only after it.
     calvex::CommandLine line;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/headless_services.h"
+#include "platform/runtime_folder.h"
 #include "plotcli/plot_options.h"
 #include "plotcli/plot_run.h"
 
@@ -13,6 +14,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    calvex::provideRuntimeFolder();  // before Qt, which would warn of its absence
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const calvex::PlotOptions options = calvex::parsePlotOptions(arguments);
     if (options.help) {

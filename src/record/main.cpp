@@ -15,6 +15,7 @@
 #include "platform/capture_link.h"
 #include "platform/headless_services.h"
 #include "platform/qt_serial_link.h"
+#include "platform/runtime_folder.h"
 #include "platform/system_clock.h"
 #include "record/influx_sink.h"
 #include "record/memory_run.h"
@@ -78,6 +79,7 @@ int readSignal(int fd) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    calvex::provideRuntimeFolder();  // before Qt, which would warn of its absence
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const calvex::RecordOptions options = calvex::parseRecordOptions(arguments);
     if (options.help) {

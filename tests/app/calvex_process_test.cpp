@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
 #include "platform/port_map.h"
 #include "support/run_without_display.h"
 
@@ -45,6 +48,20 @@ TEST(CalvexProgram, AnswersHelpAndVersionWithoutADisplayAndRefusesBadArguments) 
             EXPECT_TRUE(run.errors.contains(c.inErrors)) << run.errors.toStdString();
         }
     }
+}
+
+// Over SSH or under a service there is often no XDG_RUNTIME_DIR: Qt would say so on standard error.
+TEST(CalvexProgram, SaysNothingOfAMissingRuntimeFolder) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.remove("DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(CALVEX_PATH), {"--version"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()), QString());
 }
 
 }  // namespace
