@@ -23,7 +23,7 @@ fail() {
 }
 
 for f in bin/calvex bin/calvex-record bin/calvex-plot bin/calvex-sim lib/systemd/system/calvex-record@.service share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/calvex.1.gz share/man/man1/calvex-plot.1.gz; do
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/calvex.1.gz share/man/man1/calvex-plot.1.gz share/man/man1/calvex-record.1.gz share/man/man1/calvex-sim.1.gz; do
     [ -s "$root/$f" ] || fail "missing /usr/$f"
 done
 for size in 16 32 48 64 128 256; do
@@ -37,7 +37,7 @@ messages="$(desktop-file-validate "$root/share/applications/$id.desktop" 2>&1)" 
 [ -z "$messages" ] || fail "desktop entry: $messages"
 appstreamcli validate --no-net --explain "$root/share/metainfo/$id.metainfo.xml" || fail "metainfo does not validate"
 
-for page in calvex calvex-plot; do
+for page in calvex calvex-plot calvex-record calvex-sim; do
     warnings="$(zcat "$root/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1)"
     [ -z "$warnings" ] || fail "manual page $page.1: $warnings"
 done
@@ -48,6 +48,10 @@ version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calve
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex-plot" --version)"
 [ "$version" = "calvex-plot $project_version" ] ||
     fail "installed calvex-plot --version says '$version', not 'calvex-plot $project_version'"
+for program in calvex-record calvex-sim; do
+    version="$("$root/bin/$program" --version)"
+    [ "$version" = "$program $project_version" ] || fail "installed $program --version says '$version', not '$program $project_version'"
+done
 # The installed calvex-plot draws a recording's plot with no display.
 printf '1\t10:00:00\t21.5\t20.1\t1.4\tC\r\n2\t10:00:01\t22.0\t20.3\t1.7\tC\r\n' >"$staging/two.txt"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/calvex-plot" "$staging/two.txt" \
