@@ -134,8 +134,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(help)) {
         CommandLine line;
         line.finished = true;
-        line.output = parser.helpText().toStdString() + "\nSerial ports:\n" + indented(comPortRule()) +
-                      "\nCapture file:\n" + indented(kCaptureFormat) +
+        // Qt names the program by the path it was started from; the user knows it by its name.
+        std::string usage = parser.helpText().toStdString();
+        if (const std::string start = "Usage: "; usage.rfind(start, 0) == 0)
+            usage.replace(start.size(), usage.find(' ', start.size()) - start.size(), "calvex");
+        line.output = usage + "\nSerial ports:\n" + indented(comPortRule()) + "\nCapture file:\n" +
+                      indented(kCaptureFormat) +
                       "\nQt's own options (-platform, -display, -style, ...) are passed on to Qt.\n";
         return line;
     }

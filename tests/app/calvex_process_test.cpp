@@ -27,7 +27,7 @@ TEST(CalvexProgram, AnswersHelpAndVersionWithoutADisplayAndRefusesBadArguments) 
         {{"--version"}, 0, {version}, {}},
         {{"-v"}, 0, {version}, {}},
         {{"--com", "1=/dev/ttyUSB0", "--version"}, 0, {version}, {}},
-        {{"--help"}, 0, {"--com <N=DEVICE>", "--version", ruleLine}, {}},
+        {{"--help"}, 0, {"Usage: calvex [options]\n", "--com <N=DEVICE>", "--version", ruleLine}, {}},
         {{"-h"}, 0, {"--com <N=DEVICE>", "--help"}, {}},
         {{"--bogus"}, 2, {}, "'bogus'"},
         {{"--com", "9=ttyUSB0", "--com", "x=/dev/ttyS0"}, 2, {}, "--com expects N=DEVICE"},
