@@ -111,10 +111,22 @@ int RealTimeRange::TxtCounts_KeyPress(int keyAscii) {
     return kept ? keyAscii : 0;
 }
 
+void RealTimeRange::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool RealTimeRange::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
     int (RealTimeRange::*filter)(int) = nullptr;
     if (watched == TxtMax)
         filter = &RealTimeRange::TxtMax_KeyPress;

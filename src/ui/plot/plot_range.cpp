@@ -157,10 +157,22 @@ bool PlotRange::TxtR2_KeyPress(QKeyEvent& event) {
     return filterKey(event, false, [this] { CmdOK_Click(); });
 }
 
+void PlotRange::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool PlotRange::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto& key = static_cast<QKeyEvent&>(*event);
+    if (key.key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
     if (watched == TxtT1)
         return TxtT1_KeyPress(key);
     if (watched == TxtT2)

@@ -30,6 +30,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape closes the window as its close box does, with nothing changed.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Session& m_session;

@@ -214,3 +214,38 @@ TEST_F(RealTimeRangeTest, EnterMovesOnAndInTheCountAppliesTheDialog) {
 
 }  // namespace
 }  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// Escape in a box or on the window, and the close box, close the dialog with the graph's scale and
+// step as they were.
+TEST_F(RealTimeRangeTest, EscapeAndTheCloseBoxChangeNothing) {
+    const char* ways[] = {"Escape in a box", "Escape on the window", "the close box"};
+    for (const char* way : ways) {
+        SCOPED_TRACE(way);
+        windows.showRange();
+        dialog = windows.range();
+        ASSERT_TRUE(dialog);
+        const double max = session.GraphMax;
+        const double min = session.GraphMin;
+        const float step = session.GraphStep;
+        fill("500", "100", "60");
+        if (way == ways[0]) {
+            type(dialog->TxtMin, Qt::Key_Escape, QString(QChar(27)));
+        } else if (way == ways[1]) {
+            type(dialog, Qt::Key_Escape, QString(QChar(27)));
+        } else {
+            dialog->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(dialog.isNull() || !dialog->isVisible());
+        EXPECT_EQ(session.GraphMax, max);
+        EXPECT_EQ(session.GraphMin, min);
+        EXPECT_EQ(session.GraphStep, step);
+        EXPECT_TRUE(messages().empty());
+    }
+}
+
+}  // namespace
+}  // namespace calvex

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 
 #include "support/plot_fakes.h"
 #include "support/test_session.h"
@@ -253,6 +254,35 @@ TEST_F(PlotRangeTest, PastingIsRefused) {
     QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(22)));
     QCoreApplication::sendEvent(target, &paste);
     EXPECT_EQ(target->text(), "1");
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// Escape in a box or on the window, and the close box, close the dialog and change nothing: the
+// plot keeps its range and is not reopened.
+TEST_F(PlotRangeTest, EscapeAndTheCloseBoxChangeNothing) {
+    const std::function<void(PlotRangeTest&)> closings[] = {
+        [](PlotRangeTest& r) { type(r.box("TxtT2"), Qt::Key_Escape, QString(QChar(27))); },
+        [](PlotRangeTest& r) { type(r.range, Qt::Key_Escape, QString(QChar(27))); },
+        [](PlotRangeTest& r) { r.range->close(); },
+    };
+    for (const auto& closeIt : closings) {
+        open();
+        enter("0", "100", "10", "20");
+        closeIt(*this);
+        EXPECT_FALSE(range->isVisible());
+        EXPECT_EQ(s.PlotTempMin, s.PlotTempLimitMin);
+        EXPECT_EQ(s.PlotTempMax, s.PlotTempLimitMax);
+        EXPECT_EQ(s.PlotFirstRecord, 1);
+        EXPECT_EQ(s.PlotLastRecord, 100);
+        EXPECT_EQ(plot.closes, 0);
+        EXPECT_TRUE(plot.sources.empty());
+        EXPECT_TRUE(t.dialogs.messages.empty());
+    }
 }
 
 }  // namespace
