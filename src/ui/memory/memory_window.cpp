@@ -64,6 +64,8 @@ void MemoryWindow::buildControls() {
     CmdCompare = new QPushButton("Compare", this);
     CmdCompare->setObjectName("CmdCompare");
     CmdCompare->setGeometry(twips(1500), twips(870), twips(915), twips(300));
+    // The button has no action: shown disabled, so that a click is not a silent no-op.
+    CmdCompare->setEnabled(false);
 
     GridSet = new GridView(m_gridSet, this);
     GridSet->setObjectName("GridSet");
