@@ -11,7 +11,7 @@ namespace calvex {
 namespace {
 
 constexpr const char* kComExample =
-    "--com expects N=DEVICE with N from 1 to 255, for example --com 1=/dev/ttyUSB0";
+    "--com expects N=DEVICE with N from 1 to 8, for example --com 1=/dev/ttyUSB0";
 
 // "N=DEVICE" (or "COMN=DEVICE") with N a whole number 1..255 and a device name that is not empty.
 bool parseMapping(const std::string& text, CommandLine& line) {
@@ -113,11 +113,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
-    const QCommandLineOption com(
-        QStringLiteral("com"),
-        QStringLiteral("Use DEVICE for the port COMN (N from 1 to 255); may be given "
-                       "more than once, e.g. --com 1=/dev/ttyUSB0."),
-        QStringLiteral("N=DEVICE"));
+    const QCommandLineOption com(QStringLiteral("com"),
+                                 QStringLiteral("Use DEVICE for the port COMN (N from 1 to 8); may be given "
+                                                "more than once, e.g. --com 1=/dev/ttyUSB0."),
+                                 QStringLiteral("N=DEVICE"));
     const QCommandLineOption capture(
         QStringLiteral("capture"),
         QStringLiteral("Write every byte received from and sent to the serial port to FILE, one chunk a "
@@ -163,6 +162,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (!parseMapping(value.toStdString(), line))
             return failed(std::string(kComExample) + ", not '" + value.toStdString() + "'");
     }
+    // The COM Port window offers COM1 to COM8: a higher number could never be chosen.
+    if (!line.devices.empty() && line.devices.rbegin()->first > kComPorts)
+        return failed("--com takes N from 1 to " + std::to_string(kComPorts) +
+                      ", the ports the COM Port window offers, not " +
+                      std::to_string(line.devices.rbegin()->first));
     return line;
 }
 

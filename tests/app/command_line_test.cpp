@@ -19,7 +19,7 @@ TEST(CommandLine, ComMappingsReachThePortTable) {
         {{"--com", "1=/dev/ttyUSB0"}, {{1, "/dev/ttyUSB0"}}},
         {{"--com=3=/dev/pts/4"}, {{3, "/dev/pts/4"}}},
         {{"--com", "COM2=/dev/ttyACM0"}, {{2, "/dev/ttyACM0"}}},
-        {{"--com", "255=/dev/x"}, {{255, "/dev/x"}}},
+        {{"--com", "8=/dev/x"}, {{8, "/dev/x"}}},
         {{"--com", "1=/a", "--com", "2=/c", "--com", "1=/b"}, {{1, "/b"}, {2, "/c"}}},
         // Qt's own options stay for QApplication and do not swallow ours.
         {{"-platform", "offscreen", "--com", "1=/a"}, {{1, "/a"}}},
@@ -48,6 +48,9 @@ TEST(CommandLine, UnusableArgumentsEndWithStatusTwoAndSayWhy) {
         {{"--com", "=/dev/x"}, "not '=/dev/x'"},
         {{"--com", "0=/dev/x"}, "not '0=/dev/x'"},
         {{"--com", "256=/dev/x"}, "not '256=/dev/x'"},
+        {{"--com", "9=/dev/x"}, "--com takes N from 1 to 8, the ports the COM Port window offers, not 9"},
+        {{"--com", "1=/a", "--com", "255=/dev/x"},
+         "--com takes N from 1 to 8, the ports the COM Port window offers, not 255"},
         {{"--com", "COM=/dev/x"}, "not 'COM=/dev/x'"},
         {{"--com", "1a=/dev/x"}, "not '1a=/dev/x'"},
         {{"--com", "1=/a", "--com", "x"}, "not 'x'"},
