@@ -1,6 +1,9 @@
 #include "ui/panel/port_window.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QScreen>
+#include <algorithm>
 #include <optional>
 
 #include "ui/common/twips.h"
@@ -51,13 +54,16 @@ Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(sessi
     connect(TxtCOM->lineEdit(), &QLineEdit::returnPressed, CmdOK, &QPushButton::click);
 
     // Two buttons below the visible client area, reached only by their keys.
+    // Tab never lands on them: focus would go where nothing shows.
     Port1 = new QPushButton("COM1", this);
     Port1->setObjectName("Port1");
     Port1->move(twips(120), twips(5760));
+    Port1->setFocusPolicy(Qt::NoFocus);
     connect(Port1, &QPushButton::clicked, this, &Port::Port1_Click);
     Port2 = new QPushButton("COM2", this);
     Port2->setObjectName("Port2");
     Port2->move(twips(1320), twips(5760));
+    Port2->setFocusPolicy(Qt::NoFocus);
     connect(Port2, &QPushButton::clicked, this, &Port::Port2_Click);
 
     // Below the design's client area, which grows to show it.
@@ -65,21 +71,38 @@ Port::Port(Session& session, QWidget* parent) : QWidget(parent), m_session(sessi
     LblDevice->setObjectName("LblDevice");
     LblDevice->setGeometry(twips(120), twips(615), twips(1815), twips(615));
     LblDevice->setWordWrap(true);
-    setFixedSize(twips(2040), twips(1290));
     connect(TxtCOM, &QComboBox::currentTextChanged, this, &Port::showDevice);
 
     Form_Load();
 }
 
+// The device line is shown whole: the window widens for a long device name (a /dev/serial/by-id
+// path has no blank to wrap at), up to the screen's width, and grows for the lines it wraps to.
 void Port::showDevice() {
-    LblDevice->setText(
-        QString::fromStdString(portDeviceText(TxtCOM->currentText().toStdString(), m_session.COM)));
+    const QString text =
+        QString::fromStdString(portDeviceText(TxtCOM->currentText().toStdString(), m_session.COM));
+    LblDevice->setText(text);
+    const int designWidth = twips(1815);
+    const QScreen* screen = this->screen();
+    const int widest = std::max(
+        designWidth, (screen != nullptr ? screen->availableGeometry().width() : 1920) - 2 * twips(120) - 40);
+    const QFontMetrics metrics(LblDevice->font());
+    int width = designWidth;
+    for (const QString& word : text.split(' '))
+        width = std::max(width, std::min(widest, metrics.horizontalAdvance(word) + 4));
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap | Qt::TextWrapAnywhere, text);
+    const int height = std::max(twips(615), needed.height() + 4);
+    LblDevice->setGeometry(twips(120), twips(615), width, height);
+    setFixedSize(std::max(twips(2040), width + 2 * twips(120)), twips(615) + height + twips(60));
 }
 
 void Port::Form_Load() {
     placeWindow(*this, QPoint(twips(3700), twips(2700)));
     for (int n = 1; n <= 8; ++n)
         TxtCOM->addItem("COM" + QString::number(n));
+    // Auto is a choice like the ports, not only a word to know and type.
+    TxtCOM->addItem("Auto");
     TxtCOM->setCurrentIndex(0);
     TxtCOM->setEditText("COM1");
     showDevice();

@@ -396,6 +396,33 @@ TEST(Port, EnterInTheBoxChoosesThePort) {
         }
 }
 
+// Tab stops only where something shows, and the device line, however long, is shown whole.
+TEST(Port, TabStaysOnShownControlsAndTheDeviceLineFits) {
+    test::TestSession t;
+    auto* port = new Port(t.session);
+    port->show();
+    const QRect inside = port->rect();
+    int stops = 0;
+    for (QWidget* w = port->nextInFocusChain(); w != port; w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(port) || !w->isEnabled())
+            continue;
+        ++stops;
+        const QRect at(w->mapTo(port, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(inside.contains(at)) << w->objectName().toStdString();
+    }
+    EXPECT_GE(stops, 2);  // the box and OK
+    for (const char* choice : {"COM1", "Auto", "COM8", "nonsense"}) {
+        port->TxtCOM->setEditText(choice);
+        QLabel* line = port->LblDevice;
+        EXPECT_GE(line->height(), line->heightForWidth(line->width())) << choice;
+        EXPECT_TRUE(port->rect().contains(line->geometry())) << choice;
+        const QFontMetrics metrics(line->font());
+        for (const QString& word : line->text().split(' '))
+            EXPECT_LE(metrics.horizontalAdvance(word), line->width()) << word.toStdString();
+    }
+    delete port;
+}
+
 TEST(Port, ChoosesThePortFromTheBox) {
     struct Case {
         const char* text;  // nullptr: OK without touching the box
@@ -410,7 +437,8 @@ TEST(Port, ChoosesThePortFromTheBox) {
         int chosen = 0;
         QObject::connect(port, &Port::portChosen, [&] { ++chosen; });
         EXPECT_EQ(port->windowTitle(), "COM Port");
-        EXPECT_EQ(port->TxtCOM->count(), 8);
+        ASSERT_EQ(port->TxtCOM->count(), 9);
+        EXPECT_EQ(port->TxtCOM->itemText(8), "Auto");
         EXPECT_EQ(port->TxtCOM->currentText(), "COM1");
         if (c.text)
             port->TxtCOM->setEditText(c.text);
