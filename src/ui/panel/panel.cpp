@@ -1,5 +1,7 @@
 #include "ui/panel/panel.h"
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
@@ -375,6 +377,10 @@ void Panel::showDualLayout() {
     placeRightAligned(LblT2, twips(4755), twips(1440));
     LblT1T2->setText(shown(s, s.T1T2Value));
     LblT1T2->adjustSize();
+    // A long difference ("-188.8", "-0.5" in a wide font) reaches under the unit's picture at the
+    // bottom right: it moves left, never under it.
+    const int clear = ImgC->x() - twips(60);
+    LblT1T2->move(std::max(twips(120), std::min(twips(2445), clear - LblT1T2->width())), twips(2760));
 }
 
 void Panel::showSingleLayout() {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QToolTip>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -64,6 +65,35 @@ struct PanelRig {
     CountingApis apis;
     Panel panel{t.session};
 };
+
+// A dual frame in tenths of a degree C, the sign in each status byte's top bit.
+std::string dualFrameOf(int t1, int t2) {
+    const auto status = [](int tenths) { return static_cast<char>(tenths < 0 ? 0x80 : 0x00); };
+    const auto high = [](int tenths) { return static_cast<char>((std::abs(tenths) >> 8) & 0xFF); };
+    const auto low = [](int tenths) { return static_cast<char>(std::abs(tenths) & 0xFF); };
+    return std::string{'\x02', status(t1), high(t1), low(t1), status(t2), high(t2), low(t2), '\x00', '\x03'};
+}
+
+// The difference's digits never run under the unit's picture at the bottom right, and stay in the
+// window.
+TEST(Panel, TheDifferenceKeepsClearOfTheUnitsPicture) {
+    const std::pair<std::pair<int, int>, const char*> cases[] = {
+        {{250, 255}, "-0.5"}, {{-1000, 888}, "-188.8"}, {{255, 250}, "0.5"}, {{13720, -1000}, "1472.0"}};
+    for (const auto& [readings, shown] : cases) {
+        PanelRig rig;
+        ASSERT_TRUE(rig.panel.Form_Load());
+        rig.panel.show();
+        rig.deliver(dualFrameOf(readings.first, readings.second));
+        rig.deliver(dualFrameOf(readings.first, readings.second));
+        QLabel* difference = rig.panel.findChild<QLabel*>("LblT1T2");
+        QLabel* picture = rig.panel.findChild<QLabel*>("ImgC");
+        ASSERT_EQ(difference->text(), shown);
+        ASSERT_TRUE(picture->isVisible());
+        EXPECT_FALSE(difference->geometry().intersects(picture->geometry()))
+            << shown << ": " << difference->geometry().x() << "+" << difference->width();
+        EXPECT_TRUE(rig.panel.rect().contains(difference->geometry())) << shown;
+    }
+}
 
 TEST(Panel, StartOpensThePortAndSetsTheSampleClock) {
     PanelRig rig(2);
