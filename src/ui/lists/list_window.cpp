@@ -1,5 +1,7 @@
 #include "ui/lists/list_window.h"
 
+#include <QScrollBar>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -85,6 +87,21 @@ void ListWindow::Form_Load() {
         m_grid.setColumnWidth(col, metrics.horizontalAdvance(QString::fromLatin1(column.widthSample)));
         m_grid.setText(column.header);
     }
+    fitColumns();
+}
+
+// Every column shows at the opening size, also once the rows need the vertical scroll bar: the
+// designed width grows by what the columns, the frame and that bar need beyond it.
+void ListWindow::fitColumns() {
+    int needed = 2 * m_gridView->frameWidth() + m_gridView->verticalScrollBar()->sizeHint().width();
+    for (int col = 0; col < static_cast<int>(m_layout.columns.size()); ++col)
+        needed += m_grid.columnWidth(col);
+    const int extra = needed - m_gridView->width();
+    if (extra <= 0)
+        return;
+    m_gridView->resize(m_gridView->width() + extra, m_gridView->height());
+    resize(width() + extra, height());
+    Toolbar1->resize(width(), Toolbar1->height());
 }
 
 void ListWindow::Form_Unload() {

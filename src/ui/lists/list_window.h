@@ -58,6 +58,7 @@ protected:
 
 private:
     void buildToolbar();
+    void fitColumns();
     void print();
     void plot();
 

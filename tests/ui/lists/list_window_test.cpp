@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,6 +37,7 @@ protected:
     ListWindow* showList(ListKind kind, bool dual) {
         return static_cast<ListWindow*>(lists.show(kind, dual));
     }
+    static QTableView* view(ListWindow* window) { return window->findChild<QTableView*>("Grid"); }
 
     test::TestSession t;
     test::FakePanel panel;
@@ -116,7 +118,9 @@ TEST_F(ListWindowTest, EachListHasItsNameCaptionToolbarHeadersAndColumnWidths) {
         EXPECT_EQ(window->windowTitle().toStdString(), c.caption);
         EXPECT_EQ(window->caption(), c.caption);
         EXPECT_EQ(window->dual(), c.dual);
-        EXPECT_EQ(window->size(), c.client);
+        // The designed size, wider only by what the columns need (see EveryColumnFitsAtTheOpeningSize).
+        EXPECT_EQ(window->height(), c.client.height());
+        EXPECT_EQ(window->width() - view(window)->width(), c.client.width() - c.grid.width());
 
         auto* toolbar = window->findChild<QToolBar*>("Toolbar1");
         ASSERT_NE(toolbar, nullptr);
@@ -133,7 +137,9 @@ TEST_F(ListWindowTest, EachListHasItsNameCaptionToolbarHeadersAndColumnWidths) {
 
         auto* view = window->findChild<QTableView*>("Grid");
         ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->geometry(), c.grid);
+        EXPECT_EQ(view->geometry().topLeft(), c.grid.topLeft());
+        EXPECT_EQ(view->height(), c.grid.height());
+        EXPECT_GE(view->width(), c.grid.width());
         const Grid& grid = window->grid();
         const auto& headers = c.dual ? dualHeaders : singleHeaders;
         const auto& samples = c.dual ? dualSamples : singleSamples;
@@ -466,6 +472,38 @@ TEST_F(ListWindowTest, ClosingAWindowUnloadsItAndARealTimeListStopsReceivingRows
     lists.unload(ListKind::File, true);
     EXPECT_EQ(lists.window(ListKind::File, true), nullptr);
     EXPECT_TRUE(t.session.ListOpen);  // closing a file list changes no shared state
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// At its opening size each list shows all its columns, also once rows fill it and the vertical
+// scroll bar takes its room: no horizontal scroll bar.
+TEST_F(ListWindowTest, EveryColumnFitsAtTheOpeningSize) {
+    const std::pair<ListKind, bool> kinds[] = {{ListKind::RealTime, false}, {ListKind::RealTime, true},
+                                               {ListKind::File, false},     {ListKind::File, true},
+                                               {ListKind::Data, false},     {ListKind::Data, true}};
+    for (const auto& [kind, dual] : kinds) {
+        ListWindow* list = showList(kind, dual);
+        ASSERT_NE(list, nullptr);
+        auto* view = list->findChild<QTableView*>("Grid");
+        ASSERT_NE(view, nullptr);
+        for (int row = 0; row < 60; ++row)
+            list->grid().addItem(dual ? "58300\t23:59:59\t-1999.9\t-1999.9\t-1999.9\tC"
+                                      : "58300\t23:59:59\t-1999.9\tC");
+        list->show();
+        QCoreApplication::processEvents();
+        int columns = view->verticalHeader()->isVisible() ? view->verticalHeader()->width() : 0;
+        for (int col = 0; col < view->model()->columnCount(); ++col)
+            columns += view->columnWidth(col);
+        EXPECT_LE(columns, view->viewport()->width()) << list->objectName().toStdString();
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible()) << list->objectName().toStdString();
+        list->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 }  // namespace
