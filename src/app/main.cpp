@@ -11,6 +11,7 @@
 #include "platform/capture_link.h"
 #include "platform/qt_serial_link.h"
 #include "platform/runtime_folder.h"
+#include "platform/settings.h"
 #include "platform/system_clock.h"
 #include "session/session.h"
 #include "ui/common/qt_dialogs.h"
@@ -46,7 +47,11 @@ int main(int argc, char** argv) {
 
     calvex::QtSerialLink port(line.devices);
     calvex::SystemClock clock;
+    // What the last run left: read once, before any window, and kept up to date as the user works.
+    // XDG_CONFIG_HOME moves it, as it does every desktop program's, and tests point it elsewhere.
+    calvex::Settings settings(calvex::Settings::defaultPath());
     calvex::QtDialogs dialogs;
+    dialogs.setSettings(&settings);
     calvex::QtPrinter printer;
     std::optional<calvex::CaptureLink> capture;
     if (!line.captureFile.empty()) {
@@ -67,6 +72,7 @@ int main(int argc, char** argv) {
     }
     calvex::SerialLink& link = capture ? static_cast<calvex::SerialLink&>(*capture) : port;
     calvex::Session session(link, clock, dialogs, printer);
+    session.settings = &settings;
     calvex::ListWindows lists(session);
     calvex::GraphWindows graph(session);
     calvex::StatsWindows stats(session);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/settings.h"
 #include "session/session.h"
 
 namespace calvex {
@@ -9,8 +10,11 @@ namespace calvex {
 void SaveAsDialog(Session& session) {
     const std::string path = session.dialogs.saveFile();
     session.FileChosen = !std::filesystem::path(path).filename().empty();
-    if (session.FileChosen)
+    if (session.FileChosen) {
         session.DataFileName = path;
+        if (session.settings != nullptr)
+            session.settings->addRecentFile(path);
+    }
 }
 
 }  // namespace calvex

@@ -12,6 +12,8 @@
 
 namespace calvex {
 
+class Settings;
+
 // Everything the windows share for the whole run: the instrument state, the shared variables,
 // the machine's services, and the way to reach the windows of another folder. Created in main
 // and handed by reference to every window.
@@ -68,6 +70,8 @@ struct Session {
     Clock& clock;
     Dialogs& dialogs;
     Printer& printer;
+    // What is remembered between runs; none in the tools without windows and in most tests.
+    Settings* settings = nullptr;
 
     // The windows of each folder, as the others reach them; set up in main (or by a test).
     PanelApi* panel = nullptr;

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include "platform/port_map.h"
 #include "support/run_without_display.h"
+#include "support/temp_folder.h"
 
 namespace calvex {
 namespace {
@@ -62,6 +63,35 @@ TEST(CalvexProgram, SaysNothingOfAMissingRuntimeFolder) {
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()), QString());
+}
+
+// The program reads its settings from XDG_CONFIG_HOME, so a run can be given its own; a damaged
+// file there is named on one line and the COM Port window still comes up.
+TEST(CalvexProgram, IgnoresDamagedSettingsWithOneLine) {
+    test::TempFolder config;
+    std::filesystem::create_directories(config.path() / "calvex");
+    const std::string file = config.file("calvex/calvex.conf");
+    test::TempFolder::write(file, std::string("\x00\xff\xfe garbage", 11));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.path().string()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(CALVEX_PATH), {});
+    ASSERT_TRUE(process.waitForStarted(30000));
+    QByteArray errors;
+    while (!errors.contains("(not text)\n") && process.waitForReadyRead(30000))
+        errors += process.readAllStandardError();
+    // Still running: the window waits for the user.
+    EXPECT_EQ(process.state(), QProcess::Running);
+    process.kill();
+    process.waitForFinished(30000);
+    errors += process.readAllStandardError();
+    const QString expected = QStringLiteral("calvex: settings ignored: %1: not a settings file (not text)\n")
+                                 .arg(QString::fromStdString(file));
+    EXPECT_TRUE(QString::fromUtf8(errors).contains(expected)) << errors.toStdString();
+    EXPECT_EQ(QString::fromUtf8(errors).count(QStringLiteral("settings ignored")), 1);
 }
 
 }  // namespace

@@ -75,12 +75,27 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& ti
 }
 
 std::string QtDialogs::openFile() {
-    return QFileDialog::getOpenFileName(m_parent, {}, {}, "All Files (*)").toStdString();
+    const std::string path =
+        QFileDialog::getOpenFileName(m_parent, {}, startFolder(), "All Files (*)").toStdString();
+    rememberFolder(path);
+    return path;
 }
 
 std::string QtDialogs::saveFile() {
     // The dialog asks before replacing an existing file.
-    return QFileDialog::getSaveFileName(m_parent, {}, {}, "All Files (*)").toStdString();
+    const std::string path =
+        QFileDialog::getSaveFileName(m_parent, {}, startFolder(), "All Files (*)").toStdString();
+    rememberFolder(path);
+    return path;
+}
+
+QString QtDialogs::startFolder() const {
+    return m_settings != nullptr ? QString::fromStdString(m_settings->folder()) : QString();
+}
+
+void QtDialogs::rememberFolder(const std::string& chosen) {
+    if (m_settings != nullptr && !chosen.empty())
+        m_settings->setFolderOf(chosen);
 }
 
 PictureChoice QtDialogs::savePicture() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/dialogs.h"
+#include "platform/settings.h"
 
 namespace calvex {
 
@@ -11,6 +12,8 @@ class QtDialogs : public Dialogs {
 public:
     // Dialogs open over `parent` when it is set (the main window).
     void setParent(QWidget* parent) { m_parent = parent; }
+    // The open and save dialogs start in the folder last used, kept in `settings` when it is set.
+    void setSettings(Settings* settings) { m_settings = settings; }
 
     void message(const std::string& text, int style, const std::string& details,
                  const std::string& title) override;
@@ -24,9 +27,14 @@ public:
     PictureChoice savePicture() override;
     void setBusy(bool busy) override;
 
+    // The folder the open and save dialogs start in; empty for the current folder.
+    QString startFolder() const;
+    void rememberFolder(const std::string& chosen);
+
 private:
     QPointer<QWidget> m_parent;
     int m_busyDepth = 0;
+    Settings* m_settings = nullptr;
 };
 
 }  // namespace calvex

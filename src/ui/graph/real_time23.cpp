@@ -94,7 +94,7 @@ void RealTime23::Form_Load() {
     if (m_session.panel != nullptr) {
         if (const QWidget* panel = m_session.panel->widget()) {
             const QRect frame = panel->frameGeometry();
-            placeWindow(*this, QPoint(frame.x() + frame.width(), 0));
+            placeWindow(*this, QPoint(frame.x() + frame.width(), 0), m_session.settings);
         }
     }
     m_chart.Form_Load();

@@ -77,7 +77,7 @@ void ListWindow::setCaption(const std::string& caption) {
 void ListWindow::Form_Load() {
     if (QWidget* panel = m_session.panel != nullptr ? m_session.panel->widget() : nullptr) {
         const QRect frame = panel->frameGeometry();
-        placeWindow(*this, QPoint(frame.left() + frame.width(), frame.top()));
+        placeWindow(*this, QPoint(frame.left() + frame.width(), frame.top()), m_session.settings);
     }
     const QFontMetrics metrics(font());
     for (int col = 0; col < static_cast<int>(m_layout.columns.size()); ++col) {

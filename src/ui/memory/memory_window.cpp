@@ -82,7 +82,7 @@ void MemoryWindow::buildControls() {
 void MemoryWindow::Form_Load() {
     if (m_session.panel && m_session.panel->widget()) {
         const QRect panel = m_session.panel->widget()->frameGeometry();
-        placeWindow(*this, QPoint(panel.x() + panel.width(), panel.y()));
+        placeWindow(*this, QPoint(panel.x() + panel.width(), panel.y()), m_session.settings);
     }
     const char* const headers[] = {"Set", "Sampling", "Records"};
     const char* const samples[] = {" No.S ", " Sampling ", " Records "};

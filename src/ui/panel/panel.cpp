@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QToolButton>
 #include <cstdio>
 
 #include "instrument/text_format.h"
 #include "live/recorder.h"
+#include "platform/settings.h"
 #include "ui/common/toolbar_images.h"
 #include "ui/common/toolbar_keys.h"
 #include "ui/common/twips.h"
@@ -39,7 +41,7 @@ constexpr int kInformation = 64;
 constexpr const char* kHelpText =
     "Commands of the panel's toolbar, and their keys:\n"
     "Save As, start or stop recording: Ctrl+S\n"
-    "Open File: Ctrl+O\n"
+    "Open File: Ctrl+O; its recent files: Ctrl+Shift+O, then 1 to 8\n"
     "List Display: Ctrl+L\n"
     "Graphic Display: Ctrl+G\n"
     "Max/Min/AVG: Ctrl+M\n"
@@ -242,6 +244,7 @@ void Panel::buildToolbar() {
     // Opening a file, help and quitting are the program's, not one window's: their keys work in
     // every window that has no use of its own for them.
     toolbarButton("Open")->setShortcutContext(Qt::ApplicationShortcut);
+    buildRecentMenu();
     auto* help = new QAction("Help", this);
     help->setObjectName("Help");
     help->setShortcut(QKeySequence::HelpContents);
@@ -256,6 +259,47 @@ void Panel::buildToolbar() {
     addAction(quit);
 }
 
+// The recent files hang on the Open button, where a user looks for a file to open, and its key
+// brings them up from any window.
+void Panel::buildRecentMenu() {
+    m_recentMenu = new QMenu("Recent Files", this);
+    m_recentMenu->setObjectName("RecentFiles");
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &Panel::fillRecentMenu);
+    if (auto* button = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(toolbarButton("Open")))) {
+        button->setMenu(m_recentMenu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    auto* recent = new QAction("Recent Files", this);
+    recent->setObjectName("Recent");
+    recent->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    recent->setShortcutContext(Qt::ApplicationShortcut);
+    connect(recent, &QAction::triggered, this, &Panel::showRecentMenu);
+    addAction(recent);
+}
+
+void Panel::fillRecentMenu() {
+    m_recentMenu->clear();
+    const std::vector<std::string> files =
+        m_session.settings != nullptr ? m_session.settings->recentFiles() : std::vector<std::string>();
+    if (files.empty()) {
+        m_recentMenu->addAction("No recent files")->setEnabled(false);
+        return;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        QString shown = QString::fromStdString(files[i]);
+        shown.replace('&', QStringLiteral("&&"));
+        QAction* item = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        connect(item, &QAction::triggered, this, [this, path = files[i]] { m_commands->openRecent(path); });
+    }
+}
+
+void Panel::showRecentMenu() {
+    const QWidget* button = Toolbar1->widgetForAction(toolbarButton("Open"));
+    const QPoint at =
+        button != nullptr ? button->mapToGlobal(QPoint(0, button->height())) : mapToGlobal(QPoint());
+    m_recentMenu->popup(at);
+}
+
 void Panel::showHelp() {
     m_session.dialogs.message(kHelpText, kInformation, {}, "Calvex Help");
 }
@@ -268,7 +312,7 @@ QAction* Panel::toolbarButton(const QString& key) const {
 }
 
 bool Panel::Form_Load() {
-    placeWindow(*this, QPoint(0, 0));
+    placeWindow(*this, QPoint(0, 0), m_session.settings);
     InstrumentState& s = m_session.state;
     listenToPort();
     if (!Poller::openChosenPort(s, m_session.COM)) {
@@ -280,7 +324,10 @@ bool Panel::Form_Load() {
     }
     showComPort();
     s.RecordingOn = false;
-    s.SampleSeconds = 2;
+    // The sampling time set in the last run, or the 2 seconds of a first one.
+    s.SampleSeconds = m_session.settings != nullptr && m_session.settings->sampleSeconds()
+                          ? *m_session.settings->sampleSeconds()
+                          : 2;
     const LocalDateTime now = m_session.clock.now();
     s.SampleDate = formatDate(now.year, now.month, now.day);
     s.SampleTime = formatTimeOfDay(now.hour * 3600 + now.minute * 60 + now.second);

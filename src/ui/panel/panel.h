@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 #include <QWidget>
@@ -46,6 +47,11 @@ public:
 
     const Poller& poller() const { return m_poller; }
     QAction* toolbarButton(const QString& key) const;
+    // The Open button's drop-down of recent files, filled afresh each time it opens.
+    QMenu* recentMenu() const { return m_recentMenu; }
+    void fillRecentMenu();
+    // Drops the recent files menu under the Open button, as its key does.
+    void showRecentMenu();
 
 signals:
     void closed();
@@ -56,6 +62,7 @@ protected:
 private:
     void buildControls();
     void buildToolbar();
+    void buildRecentMenu();
     void showHelp();
     void showDualLayout();
     void showSingleLayout();
@@ -67,6 +74,7 @@ private:
     std::unique_ptr<RecordingView> m_recordingView;
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<PanelCommands> m_commands;
+    QMenu* m_recentMenu = nullptr;
     QTimer m_waitTimer;  // wakes the poller when its 2-second wait runs out
 
 public:

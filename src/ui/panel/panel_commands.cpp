@@ -1,11 +1,13 @@
 #include "ui/panel/panel_commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 #include "files/data_file_reader.h"
 #include "instrument/text_format.h"
 #include "live/recorder.h"
+#include "platform/settings.h"
 
 namespace calvex {
 
@@ -86,7 +88,32 @@ void PanelCommands::open() {
     const std::string path = m_session.dialogs.openFile();
     if (path.empty() || path.back() == '/' || path.back() == '\\')
         return;
-    OpenDataFile(m_session, path);
+    openData(path);
+}
+
+void PanelCommands::openRecent(const std::string& path) {
+    if (m_session.state.RecordingOn) {
+        m_session.dialogs.message("Recording Mode!\n\rPlease stop recording!", kCriticalStop);
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type != std::filesystem::file_type::regular) {
+        const std::string why = type == std::filesystem::file_type::not_found
+                                    ? "It has been moved, renamed or deleted."
+                                : error ? error.message()
+                                        : "It is not a file.";
+        if (m_session.settings != nullptr)
+            m_session.settings->removeRecentFile(path);
+        m_session.dialogs.message("The file is no longer there:\n" + path, kCriticalStop, why);
+        return;
+    }
+    openData(path);
+}
+
+void PanelCommands::openData(const std::string& path) {
+    if (OpenDataFile(m_session, path) && m_session.settings != nullptr)
+        m_session.settings->addRecentFile(path);
 }
 
 void PanelCommands::list() {
@@ -117,6 +144,8 @@ void PanelCommands::sampling() {
     }
     s.SampleSeconds = *seconds;
     m_session.SampleTicks = 0;
+    if (m_session.settings != nullptr)
+        m_session.settings->setSampleSeconds(s.SampleSeconds);
 }
 
 }  // namespace calvex

@@ -17,10 +17,14 @@ public:
     void Toolbar1_ButtonClick(const std::string& key);
 
     void open();
+    // Opens a file of the recent list as Open does; a file that is gone is said so and leaves the list.
+    void openRecent(const std::string& path);
     void list();
     void sampling();
 
 private:
+    // Reads a data file into a list, and keeps it among the recent files when that worked.
+    void openData(const std::string& path);
     // True once a frame has told the model and unit; otherwise says so and gives false.
     bool readingHasArrived();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/settings.h"
 #include "ui/common/twips.h"
 #include "ui/common/window_placement.h"
 
@@ -98,13 +99,17 @@ void Port::showDevice() {
 }
 
 void Port::Form_Load() {
-    placeWindow(*this, QPoint(twips(3700), twips(2700)));
+    placeWindow(*this, QPoint(twips(3700), twips(2700)), m_session.settings);
     for (int n = 1; n <= 8; ++n)
         TxtCOM->addItem("COM" + QString::number(n));
     // Auto is a choice like the ports, not only a word to know and type.
     TxtCOM->addItem("Auto");
-    TxtCOM->setCurrentIndex(0);
-    TxtCOM->setEditText("COM1");
+    // The port chosen at the last start is offered first; a first start offers COM1.
+    const QString offered = m_session.settings != nullptr && m_session.settings->port()
+                                ? QString::fromStdString(*m_session.settings->port())
+                                : QStringLiteral("COM1");
+    TxtCOM->setCurrentIndex(std::max(0, TxtCOM->findText(offered)));
+    TxtCOM->setEditText(offered);
     showDevice();
 }
 
@@ -112,18 +117,26 @@ void Port::CmdOK_Click() {
     if (const auto choice = portChoiceFromText(TxtCOM->currentText().toStdString())) {
         m_session.state.ComPort = choice->comPort;
         m_session.state.AutoScan = choice->autoScan;
+        remember(TxtCOM->currentText().toStdString());
     }
     choose();
 }
 
 void Port::Port1_Click() {
     m_session.state.ComPort = 1;
+    remember("COM1");
     choose();
 }
 
 void Port::Port2_Click() {
     m_session.state.ComPort = 2;
+    remember("COM2");
     choose();
+}
+
+void Port::remember(const std::string& text) {
+    if (m_session.settings != nullptr && !m_chosen)
+        m_session.settings->setPort(text);
 }
 
 void Port::choose() {

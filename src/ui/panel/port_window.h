@@ -34,6 +34,8 @@ signals:
 private:
     void choose();
     void showDevice();
+    // Keeps the port chosen for the next start.
+    void remember(const std::string& text);
 
     Session& m_session;
     bool m_chosen = false;

@@ -61,7 +61,7 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
 void ListPlot1::Form_Load() {
     QWidget* panel = m_session.panel ? m_session.panel->widget() : nullptr;
     if (panel != nullptr)
-        placeWindow(*this, QPoint(panel->x() + panel->frameGeometry().width(), y()));
+        placeWindow(*this, QPoint(panel->x() + panel->frameGeometry().width(), y()), m_session.settings);
     m_session.GridColor = 7;
 }
 

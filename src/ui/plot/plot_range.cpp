@@ -118,7 +118,7 @@ PlotRange::PlotRange(Session& session)
 }
 
 void PlotRange::Form_Load() {
-    placeWindow(*this, QPoint(0, 0));
+    placeWindow(*this, QPoint(0, 0), m_session.settings);
     TxtT1->setText(numberText(m_session.PlotTempMin));
     TxtT2->setText(numberText(m_session.PlotTempMax));
     TxtR1->setText(numberText(m_session.PlotFirstRecord));

@@ -40,7 +40,7 @@ void AvgWindow::Form_Load() {
     if (m_session.panel != nullptr) {
         if (const QWidget* panel = m_session.panel->widget()) {
             const QRect frame = panel->frameGeometry();
-            placeWindow(*this, QPoint(frame.x() + frame.width(), frame.y()));
+            placeWindow(*this, QPoint(frame.x() + frame.width(), frame.y()), m_session.settings);
         }
     }
     setLabelText(LblStartTime, now());
