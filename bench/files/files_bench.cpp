@@ -79,6 +79,8 @@ BENCHMARK(BM_SaveGridToFile)->Apply(bothSizes);
 // Lines that go nowhere: what printing costs without the printer's own work.
 class NullPrinter : public Printer {
 public:
+    bool hasDefault() const override { return true; }
+    void chooseOutput(std::function<void()> chosen) override { chosen(); }
     bool printLine(const std::string& line) override {
         benchmark::DoNotOptimize(line.data());
         return true;

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     QObject::connect(chooser, &calvex::Port::portChosen, [&] {
         panel = new calvex::Panel(session);
         dialogs.setParent(panel);
+        printer.setParent(panel);
         panel->show();
         if (!panel->Form_Load()) {
             QApplication::exit(1);

@@ -96,6 +96,14 @@ std::string printLine(const Grid& grid, int row, std::span<const int> widths) {
     return line;
 }
 
+std::vector<std::string> listPrintLines(const Grid& grid, bool dual) {
+    const PrintLayout& layout = dual ? kDual : kSingle;
+    std::vector<std::string> lines{layout.heading, layout.rule};
+    for (int i = 1; i < grid.rows(); ++i)
+        lines.push_back(printLine(grid, i, layout.widths));
+    return lines;
+}
+
 bool PrintDualList(Session& session, const ListAccessor& list, const EventPump& pump) {
     return printList(session, list, pump, kDual);
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace calvex {
 
@@ -25,6 +26,10 @@ using EventPump = std::function<void()>;
 // window cancels the document. Returns whether the document was sent to the printer.
 bool PrintDualList(Session& session, const ListAccessor& list, const EventPump& pump);
 bool PrintSingleList(Session& session, const ListAccessor& list, const EventPump& pump);
+
+// Every line the list's print sends, as the rows stand now: the heading, the rule, one line per
+// data row. What a print preview shows.
+std::vector<std::string> listPrintLines(const Grid& grid, bool dual);
 
 // A row as printed: each of the first widths.size() cells followed by blanks up to its width; a
 // longer cell is printed in full and pushes the rest of the line to the right.

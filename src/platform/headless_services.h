@@ -38,6 +38,9 @@ private:
 // No printer: every print fails and says so.
 class NoPrinter : public Printer {
 public:
+    // Nobody is there to choose a printer: the print itself fails and says why.
+    bool hasDefault() const override { return true; }
+    void chooseOutput(std::function<void()> chosen) override { chosen(); }
     bool printLine(const std::string&) override { return false; }
     bool endDocument() override { return false; }
     void abortDocument() override {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class QImage;
@@ -10,6 +11,12 @@ namespace calvex {
 class Printer {
 public:
     virtual ~Printer() = default;
+    // Whether a print goes out at once. With no default printer the user is asked first.
+    virtual bool hasDefault() const = 0;
+    // With no default printer: asks the user where to print (a printer, or a PDF file) and returns
+    // at once, so nothing waits on the question. `chosen` runs once the user has chosen, and the
+    // prints it makes go there; after Cancel nothing runs.
+    virtual void chooseOutput(std::function<void()> chosen) = 0;
     // Starts a new text document when none is open; false (and lastError) on failure.
     virtual bool printLine(const std::string& line) = 0;
     // Ends the text document and sends it to the printer.

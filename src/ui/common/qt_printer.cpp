@@ -1,13 +1,18 @@
 #include "ui/common/qt_printer.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QRawFont>
+#include <utility>
 
 namespace calvex {
 
 QtPrinter::QtPrinter(std::string outputFile) : m_outputFile(std::move(outputFile)) {}
+
+QtPrinter::QtPrinter(QPrinter& target) : m_target(&target) {}
 
 QtPrinter::~QtPrinter() {
     abortDocument();
@@ -20,27 +25,72 @@ void QtPrinter::configure(QPrinter& printer) const {
     }
 }
 
+bool QtPrinter::hasDefault() const {
+    if (m_target != nullptr || !m_outputFile.empty())
+        return true;
+    return m_defaultCheck ? m_defaultCheck() : !QPrinterInfo::defaultPrinter().isNull();
+}
+
+void QtPrinter::chooseOutput(std::function<void()> chosen) {
+    QWidget* parent = QApplication::activeWindow();
+    if (parent == nullptr)
+        parent = m_parent;
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    auto* dialog = new QPrintDialog(printer.get(), parent);
+    dialog->setObjectName("PrintDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The pages are drawn one after the other from the first; a range would be ignored.
+    dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog->setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
+    // The print runs once the dialog has closed, from the event loop: a list's print lets events
+    // run between its lines, and the closed dialog, deleted among them, would still be signalling.
+    QObject::connect(dialog, &QDialog::accepted, dialog, [this, printer, chosen = std::move(chosen)] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [this, printer, chosen] {
+                QPrinter* const before = std::exchange(m_chosen, printer.get());
+                chosen();
+                m_chosen = before;
+            },
+            Qt::QueuedConnection);
+    });
+    dialog->open();
+}
+
+QPrinter* QtPrinter::output(std::unique_ptr<QPrinter>& own) {
+    if (m_target != nullptr)
+        return m_target;
+    if (m_chosen != nullptr)
+        return m_chosen;
+    if (!hasDefault()) {
+        m_lastError = "No default printer is installed.";
+        return nullptr;
+    }
+    own = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    configure(*own);
+    return own.get();
+}
+
 bool QtPrinter::begin() {
     if (m_painter)
         return true;
-    if (m_outputFile.empty() && QPrinterInfo::defaultPrinter().isNull()) {
-        m_lastError = "No default printer is installed.";
+    m_printer = output(m_ownPrinter);
+    if (m_printer == nullptr)
         return false;
-    }
-    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    configure(*m_printer);
     m_painter = std::make_unique<QPainter>();
-    if (!m_painter->begin(m_printer.get())) {
+    if (!m_painter->begin(m_printer)) {
         m_lastError = "The printer could not start a document.";
         m_painter.reset();
-        m_printer.reset();
+        m_printer = nullptr;
+        m_ownPrinter.reset();
         return false;
     }
     m_painter->setFont(QFont("Courier New", 10));
-    const QFontMetricsF metrics(m_painter->font(), m_printer.get());
+    const QFontMetricsF metrics(m_painter->font(), m_printer);
     m_lineHeight = metrics.lineSpacing();
     m_ascent = metrics.ascent();
-    m_rawFont = QRawFont::fromFont(QFont(m_painter->font(), m_printer.get()));
+    m_rawFont = QRawFont::fromFont(QFont(m_painter->font(), m_printer));
     m_known.fill(false);
     m_pageGlyphs.clear();
     m_pagePositions.clear();
@@ -120,7 +170,8 @@ bool QtPrinter::endDocument() {
     flushPage();
     const bool ok = m_painter->end();
     m_painter.reset();
-    m_printer.reset();
+    m_printer = nullptr;
+    m_ownPrinter.reset();
     if (!ok)
         m_lastError = "The document could not be sent to the printer.";
     return ok;
@@ -132,19 +183,18 @@ void QtPrinter::abortDocument() {
     if (m_painter && m_painter->isActive())
         m_painter->end();
     m_painter.reset();
-    m_printer.reset();
+    m_printer = nullptr;
+    m_ownPrinter.reset();
 }
 
 bool QtPrinter::printImage(const QImage& image) {
     abortDocument();
-    if (m_outputFile.empty() && QPrinterInfo::defaultPrinter().isNull()) {
-        m_lastError = "No default printer is installed.";
+    std::unique_ptr<QPrinter> own;
+    QPrinter* printer = output(own);
+    if (printer == nullptr)
         return false;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    configure(printer);
     QPainter painter;
-    if (!painter.begin(&printer)) {
+    if (!painter.begin(printer)) {
         m_lastError = "The printer could not start a document.";
         return false;
     }

@@ -22,6 +22,20 @@ void drawDisk(QPainter& p) {
     p.drawRect(17, 20, 3, 6);
 }
 
+// A page of lines under a magnifying glass.
+void drawPreview(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(Qt::white);
+    p.drawRect(4, 2, 18, 24);
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    for (int y = 7; y <= 19; y += 4)
+        p.drawLine(7, y, 19, y);
+    p.setPen(QPen(QColor(20, 30, 90), 3));
+    p.drawLine(23, 23, 29, 29);
+    p.setBrush(QColor(200, 225, 255, 200));
+    p.drawEllipse(QPoint(19, 19), 6, 6);
+}
+
 void drawPrinter(QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 2));
     p.setBrush(Qt::white);
@@ -143,6 +157,8 @@ QIcon toolbarImage(const std::string& key) {
         drawStop(painter);
     } else if (key == "Print") {
         drawPrinter(painter);
+    } else if (key == "Preview") {
+        drawPreview(painter);
     } else if (key == "Plot" || key == "Graph") {
         drawChart(painter);
     } else if (key == "Limit") {

@@ -16,10 +16,12 @@ struct CommandKey {
 };
 
 const CommandKey kCommandKeys[] = {
-    {"Save", Qt::CTRL | Qt::Key_S},  {"Open", Qt::CTRL | Qt::Key_O},   {"List", Qt::CTRL | Qt::Key_L},
-    {"Graph", Qt::CTRL | Qt::Key_G}, {"Plot", Qt::CTRL | Qt::Key_G},   {"AVG", Qt::CTRL | Qt::Key_M},
-    {"PC", Qt::CTRL | Qt::Key_T},    {"Memory", Qt::CTRL | Qt::Key_D}, {"Print", Qt::CTRL | Qt::Key_P},
-    {"Limit", Qt::CTRL | Qt::Key_R}, {"Export", Qt::CTRL | Qt::Key_E},
+    {"Save", Qt::CTRL | Qt::Key_S},   {"Open", Qt::CTRL | Qt::Key_O},
+    {"List", Qt::CTRL | Qt::Key_L},   {"Graph", Qt::CTRL | Qt::Key_G},
+    {"Plot", Qt::CTRL | Qt::Key_G},   {"AVG", Qt::CTRL | Qt::Key_M},
+    {"PC", Qt::CTRL | Qt::Key_T},     {"Memory", Qt::CTRL | Qt::Key_D},
+    {"Print", Qt::CTRL | Qt::Key_P},  {"Limit", Qt::CTRL | Qt::Key_R},
+    {"Export", Qt::CTRL | Qt::Key_E}, {"Preview", Qt::CTRL | Qt::SHIFT | Qt::Key_P},
 };
 
 // The tool tips are the program's fixed texts (other code compares them), so the key is added only

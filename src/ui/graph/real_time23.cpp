@@ -4,11 +4,13 @@
 #include <QIcon>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QRegion>
 #include <QResizeEvent>
 
 #include "canvas/chart_export.h"
 #include "instrument/text_format.h"
+#include "ui/common/print_preview.h"
 #include "ui/common/toolbar_images.h"
 #include "ui/common/toolbar_keys.h"
 #include "ui/common/twips.h"
@@ -27,6 +29,7 @@ struct ToolbarButton {
 constexpr ToolbarButton kButtons[] = {
     {"Limit", "Limit"},
     {"Print", "Print"},
+    {"Preview", "Print Preview"},
     {"Export", "Export Picture"},
 };
 
@@ -146,6 +149,9 @@ void RealTime23::Toolbar1_ButtonClick(const QString& key) {
         m_windows.showRange();
     } else if (key == "Print") {
         printChart();
+    } else if (key == "Preview") {
+        // The picture of the moment it opened: the graph sweeps on behind the preview.
+        openPrintPreview(this, [image = m_image.image()](Printer& printer) { printer.printImage(image); });
     } else if (key == "Export") {
         exportChart();
     }
@@ -160,6 +166,19 @@ void RealTime23::exportChart() {
 }
 
 void RealTime23::printChart() {
+    if (!m_session.printer.hasDefault()) {
+        // The picture printed is the graph as it stands once the user has chosen.
+        const QPointer<RealTime23> self(this);
+        m_session.printer.chooseOutput([self] {
+            if (self != nullptr)
+                self->printImage();
+        });
+        return;
+    }
+    printImage();
+}
+
+void RealTime23::printImage() {
     // The kept image is the client area without the toolbar, which is a widget of its own.
     m_session.dialogs.setBusy(true);
     const bool printed = m_session.printer.printImage(m_image.image());

@@ -56,7 +56,9 @@ private:
     void Form_Resize();
     void Form_Unload();
     void describeChart();
+    // Print asks for a printer first when there is no default one; printImage prints.
     void printChart();
+    void printImage();
     void exportChart();
 
     Session& m_session;

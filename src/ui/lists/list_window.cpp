@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QPointer>
 #include <QToolBar>
+#include <vector>
 
 #include "files/print_list.h"
 #include "files/save_as_dialog.h"
@@ -15,6 +16,7 @@
 #include "plot/plot_variables.h"
 #include "session/session.h"
 #include "ui/common/grid_view.h"
+#include "ui/common/print_preview.h"
 #include "ui/common/toolbar_images.h"
 #include "ui/common/toolbar_keys.h"
 #include "ui/common/window_placement.h"
@@ -56,7 +58,10 @@ void ListWindow::buildToolbar() {
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setGeometry(0, 0, twipsToPixels(m_layout.clientWidth), twipsToPixels(m_layout.toolbarHeight));
-    for (const ToolbarButton& button : m_layout.buttons) {
+    // Every list shows its print before printing, after the buttons of its layout.
+    std::vector<ToolbarButton> buttons(m_layout.buttons.begin(), m_layout.buttons.end());
+    buttons.push_back({"Preview", "Print Preview"});
+    for (const ToolbarButton& button : buttons) {
         QAction* action = Toolbar1->addAction(toolbarImage(button.key), button.toolTip);
         action->setObjectName(button.key);
         action->setData(QString(button.key));
@@ -133,6 +138,8 @@ void ListWindow::Toolbar1_ButtonClick(const std::string& key) {
         save();
     else if (key == "Print")
         print();
+    else if (key == "Preview")
+        preview();
     else if (key == "Plot" && hasPlot)
         plot();
 }
@@ -148,6 +155,24 @@ bool ListWindow::save() {
 }
 
 void ListWindow::print() {
+    if (m_printing) {
+        m_session.dialogs.message("A list is being printed; try again when it has finished.", kCriticalStop);
+        return;
+    }
+    if (!m_session.printer.hasDefault()) {
+        // The rows are read once the user has chosen: a real-time list grows on while the
+        // dialog stands.
+        const QPointer<ListWindow> self(this);
+        m_session.printer.chooseOutput([self] {
+            if (self != nullptr && !self->m_unloaded)
+                self->printRows();
+        });
+        return;
+    }
+    printRows();
+}
+
+void ListWindow::printRows() {
     if (m_printing) {
         m_session.dialogs.message("A list is being printed; try again when it has finished.", kCriticalStop);
         return;
@@ -172,6 +197,16 @@ void ListWindow::print() {
     setAttribute(Qt::WA_DeleteOnClose, true);
     if (m_unloaded)
         deleteLater();
+}
+
+void ListWindow::preview() {
+    // The rows of the moment it opened: the preview draws its pages again on every page setup change.
+    openPrintPreview(this, [lines = listPrintLines(m_grid, m_dual)](Printer& printer) {
+        for (const std::string& line : lines)
+            if (!printer.printLine(line))
+                return;
+        printer.endDocument();
+    });
 }
 
 void ListWindow::plot() {

@@ -59,7 +59,10 @@ protected:
 private:
     void buildToolbar();
     void fitColumns();
+    // Print asks for a printer first when there is no default one; printRows prints.
     void print();
+    void printRows();
+    void preview();
     void plot();
 
     Session& m_session;

@@ -48,8 +48,9 @@ constexpr const char* kHelpText =
     "PC Sampling: Ctrl+T\n"
     "Datalogger (the instrument's memory): Ctrl+D\n"
     "\n"
-    "In the lists: Save Ctrl+S, Print Ctrl+P, Plot Ctrl+G.\n"
-    "In the graph and the plot: Limit Ctrl+R, Print Ctrl+P, Export Picture Ctrl+E.\n"
+    "In the lists: Save Ctrl+S, Print Ctrl+P, Print Preview Ctrl+Shift+P, Plot Ctrl+G.\n"
+    "In the graph and the plot: Limit Ctrl+R, Print Ctrl+P, Print Preview Ctrl+Shift+P,\n"
+    "Export Picture Ctrl+E.\n"
     "In every window: Open File Ctrl+O, this help F1, close the program Ctrl+Q.\n"
     "In the range windows Enter moves to the next box and, in the last one, is OK.";
 

@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QToolBar>
 
 #include "canvas/chart_export.h"
 #include "instrument/text_format.h"
 #include "plot/plot_chart.h"
+#include "ui/common/print_preview.h"
 #include "ui/common/toolbar_images.h"
 #include "ui/common/toolbar_keys.h"
 #include "ui/common/window_placement.h"
@@ -44,7 +46,7 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setMovable(false);
     const std::pair<const char*, const char*> buttons[] = {
-        {"Limit", "Limit"}, {"Print", "Print"}, {"Export", "Export Picture"}};
+        {"Limit", "Limit"}, {"Print", "Print"}, {"Preview", "Print Preview"}, {"Export", "Export Picture"}};
     for (const auto& [key, toolTip] : buttons) {
         QAction* action = Toolbar1->addAction(toolbarImage(key), toolTip);
         action->setObjectName(key);
@@ -124,13 +126,27 @@ void ListPlot1::Toolbar1_ButtonClick(const std::string& key) {
     if (key == "Limit") {
         m_owner.showRange();
     } else if (key == "Print") {
-        // The kept image is the chart alone: the toolbar is a widget above it, never in the picture.
-        if (!m_session.printer.printImage(m_canvas.image()))
-            m_session.dialogs.message("The plot could not be printed.", kCriticalStop,
-                                      m_session.printer.lastError());
+        if (!m_session.printer.hasDefault()) {
+            const QPointer<ListPlot1> self(this);
+            m_session.printer.chooseOutput([self] {
+                if (self != nullptr)
+                    self->printImage();
+            });
+        } else {
+            printImage();
+        }
+    } else if (key == "Preview") {
+        openPrintPreview(this, [image = m_canvas.image()](Printer& printer) { printer.printImage(image); });
     } else if (key == "Export") {
         exportChart();
     }
+}
+
+void ListPlot1::printImage() {
+    // The kept image is the chart alone: the toolbar is a widget above it, never in the picture.
+    if (!m_session.printer.printImage(m_canvas.image()))
+        m_session.dialogs.message("The plot could not be printed.", kCriticalStop,
+                                  m_session.printer.lastError());
 }
 
 void ListPlot1::exportChart() {

@@ -38,6 +38,8 @@ protected:
 private:
     void redraw();
     void showProgress(const std::string& caption);
+    // The Print button's printing, once a printer is there (the default one, or the user's choice).
+    void printImage();
     void exportChart();
     void describeChart(bool dual);
 

@@ -60,12 +60,13 @@ protected:
 
 TEST_F(GraphExportTest, TheButtonComesAfterTheOthersWithItsOwnPicture) {
     const QList<QAction*> actions = graph->Toolbar1->actions();
-    ASSERT_EQ(actions.size(), 3);
-    EXPECT_EQ(actions[2]->data().toString(), "Export");
-    EXPECT_EQ(actions[2]->toolTip(), "Export Picture");
-    EXPECT_EQ(actions[2]->text(), "Export Picture");
-    EXPECT_FALSE(actions[2]->icon().isNull());
-    EXPECT_EQ(actions[2]->shortcut(), QKeySequence("Ctrl+E"));
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[2]->data().toString(), "Preview");
+    EXPECT_EQ(actions[3]->data().toString(), "Export");
+    EXPECT_EQ(actions[3]->toolTip(), "Export Picture");
+    EXPECT_EQ(actions[3]->text(), "Export Picture");
+    EXPECT_FALSE(actions[3]->icon().isNull());
+    EXPECT_EQ(actions[3]->shortcut(), QKeySequence("Ctrl+E"));
 }
 
 TEST_F(GraphExportTest, EachFormatHoldsTheGraphAsItStands) {

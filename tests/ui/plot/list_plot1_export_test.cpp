@@ -53,13 +53,14 @@ struct ListPlot1ExportTest : ::testing::Test {
 TEST_F(ListPlot1ExportTest, TheButtonComesAfterTheOthersWithItsOwnPicture) {
     ASSERT_NE(plot, nullptr);
     const QList<QAction*> actions = plot->findChild<QToolBar*>("Toolbar1")->actions();
-    ASSERT_EQ(actions.size(), 3);
+    ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->data().toString(), "Limit");
     EXPECT_EQ(actions[1]->data().toString(), "Print");
-    EXPECT_EQ(actions[2]->data().toString(), "Export");
-    EXPECT_EQ(actions[2]->toolTip(), "Export Picture");
-    EXPECT_FALSE(actions[2]->icon().isNull());
-    EXPECT_EQ(actions[2]->shortcut(), QKeySequence("Ctrl+E"));
+    EXPECT_EQ(actions[2]->data().toString(), "Preview");
+    EXPECT_EQ(actions[3]->data().toString(), "Export");
+    EXPECT_EQ(actions[3]->toolTip(), "Export Picture");
+    EXPECT_FALSE(actions[3]->icon().isNull());
+    EXPECT_EQ(actions[3]->shortcut(), QKeySequence("Ctrl+E"));
 }
 
 TEST_F(ListPlot1ExportTest, EachFormatHoldsThePlotAsShown) {
