@@ -74,17 +74,33 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& ti
     return ok ? answer.toStdString() : std::string();
 }
 
+namespace {
+
+// The program's data files first; any other file stays one choice away.
+const QStringList kDataFilters{"Data files (*.txt)", "All files (*)"};
+
+std::string chosenFile(QFileDialog& dialog) {
+    dialog.setNameFilters(kDataFilters);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0).toStdString() : std::string();
+}
+
+}  // namespace
+
 std::string QtDialogs::openFile() {
-    const std::string path =
-        QFileDialog::getOpenFileName(m_parent, {}, startFolder(), "All Files (*)").toStdString();
+    QFileDialog dialog(m_parent, {}, startFolder());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const std::string path = chosenFile(dialog);
     rememberFolder(path);
     return path;
 }
 
 std::string QtDialogs::saveFile() {
-    // The dialog asks before replacing an existing file.
-    const std::string path =
-        QFileDialog::getSaveFileName(m_parent, {}, startFolder(), "All Files (*)").toStdString();
+    // The dialog asks before replacing an existing file. A name typed without an extension gets
+    // ".txt" before that question, so it is asked about the file that will be written.
+    QFileDialog dialog(m_parent, {}, startFolder());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    const std::string path = chosenFile(dialog);
     rememberFolder(path);
     return path;
 }
