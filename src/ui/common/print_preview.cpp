@@ -1,5 +1,6 @@
 #include "ui/common/print_preview.h"
 
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <memory>
@@ -23,6 +24,17 @@ QPrintPreviewDialog* openPrintPreview(QWidget* parent, std::function<void(Printe
                      });
     dialog->open();
     return dialog;
+}
+
+void printWhenOutputChosen(Printer& printer, QObject* window, std::function<void()> print) {
+    if (printer.hasDefault()) {
+        print();
+        return;
+    }
+    printer.chooseOutput([guard = QPointer<QObject>(window), print = std::move(print)] {
+        if (guard != nullptr)
+            print();
+    });
 }
 
 }  // namespace calvex

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QObject;
 class QPrintPreviewDialog;
 class QWidget;
 
@@ -15,5 +16,9 @@ class Printer;
 // at once, so the sampling goes on behind it; its own Print button prints those pages.
 // `print` runs again whenever the page setup changes, so it draws what it captured at the opening.
 QPrintPreviewDialog* openPrintPreview(QWidget* parent, std::function<void(Printer&)> print);
+
+// Every window's Print: with a default printer `print` runs at once; without one the user first
+// chooses where to print in the system's dialog, and `print` runs then, if `window` is still there.
+void printWhenOutputChosen(Printer& printer, QObject* window, std::function<void()> print);
 
 }  // namespace calvex

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QRegion>
 #include <QResizeEvent>
 
@@ -166,16 +165,8 @@ void RealTime23::exportChart() {
 }
 
 void RealTime23::printChart() {
-    if (!m_session.printer.hasDefault()) {
-        // The picture printed is the graph as it stands once the user has chosen.
-        const QPointer<RealTime23> self(this);
-        m_session.printer.chooseOutput([self] {
-            if (self != nullptr)
-                self->printImage();
-        });
-        return;
-    }
-    printImage();
+    // The picture printed is the graph as it stands once the user has chosen.
+    printWhenOutputChosen(m_session.printer, this, [this] { printImage(); });
 }
 
 void RealTime23::printImage() {

@@ -1,12 +1,11 @@
 #include "ui/lists/list_window.h"
 
-#include <QScrollBar>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPointer>
+#include <QScrollBar>
 #include <QToolBar>
 #include <vector>
 
@@ -159,17 +158,12 @@ void ListWindow::print() {
         m_session.dialogs.message("A list is being printed; try again when it has finished.", kCriticalStop);
         return;
     }
-    if (!m_session.printer.hasDefault()) {
-        // The rows are read once the user has chosen: a real-time list grows on while the
-        // dialog stands.
-        const QPointer<ListWindow> self(this);
-        m_session.printer.chooseOutput([self] {
-            if (self != nullptr && !self->m_unloaded)
-                self->printRows();
-        });
-        return;
-    }
-    printRows();
+    // The rows are read once the user has chosen: a real-time list grows on while the dialog
+    // stands.
+    printWhenOutputChosen(m_session.printer, this, [this] {
+        if (!m_unloaded)
+            printRows();
+    });
 }
 
 void ListWindow::printRows() {

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QToolBar>
 
@@ -126,15 +125,7 @@ void ListPlot1::Toolbar1_ButtonClick(const std::string& key) {
     if (key == "Limit") {
         m_owner.showRange();
     } else if (key == "Print") {
-        if (!m_session.printer.hasDefault()) {
-            const QPointer<ListPlot1> self(this);
-            m_session.printer.chooseOutput([self] {
-                if (self != nullptr)
-                    self->printImage();
-            });
-        } else {
-            printImage();
-        }
+        printWhenOutputChosen(m_session.printer, this, [this] { printImage(); });
     } else if (key == "Preview") {
         openPrintPreview(this, [image = m_canvas.image()](Printer& printer) { printer.printImage(image); });
     } else if (key == "Export") {
