@@ -308,7 +308,7 @@ void RecordRun::lineWritten() {
         ++m_linesWithoutReading;
     m_stats->sample(values, s.SampleTime);
     if (m_sink != nullptr)
-        m_sink->point(samplePointOf(m_recorder.lastSample(), m_sampleAt, m_dual, s.TcType.text()));
+        m_sink->point(samplePointOf(m_recorder.lastSample(), m_sampleAt, s.TcType.text()));
     showProgress();
 }
 

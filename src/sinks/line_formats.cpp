@@ -30,25 +30,23 @@ const char* modelName(bool dual) {
 
 }  // namespace
 
-SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, bool dual,
-                          const std::string& type) {
+SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, const std::string& type) {
     SamplePoint point;
     point.at = at;
     point.at.millisecond = 0;
-    point.dual = dual;
     point.type = type;
     std::vector<std::string> fields = tabFields(sample);
-    // time, readings..., unit
+    // time, readings..., unit: three readings are the dual-input model's
     if (fields.size() >= 2) {
         point.unit = fields.back();
         point.readings.assign(fields.begin() + 1, fields.end() - 1);
     }
+    point.dual = point.readings.size() > 1;
     return point;
 }
 
 std::string CsvFormat::line(const std::string& sample) const {
-    const bool dual = std::count(sample.begin(), sample.end(), '\t') > 2;
-    return csvLine(samplePointOf(sample, m_at, dual, {}));
+    return csvLine(samplePointOf(sample, m_at, {}));
 }
 
 Recorder::Refusal CsvFormat::accepts(std::string_view first, bool dual, std::string& why) const {
@@ -97,8 +95,7 @@ Recorder::LineFormat::Fragment CsvFormat::fragment(std::string_view bytes, bool 
 }
 
 std::string LineProtocolFormat::line(const std::string& sample) const {
-    const bool dual = std::count(sample.begin(), sample.end(), '\t') > 2;
-    return lineProtocol(samplePointOf(sample, m_at, dual, m_type.text()), m_instrument);
+    return lineProtocol(samplePointOf(sample, m_at, m_type.text()), m_instrument);
 }
 
 Recorder::Refusal LineProtocolFormat::accepts(std::string_view first, bool dual, std::string& why) const {

@@ -9,9 +9,8 @@
 namespace calvex {
 
 // The sample text of a line (time, the reading or readings, unit, TAB-separated) as a point of the
-// sample taken `at`.
-SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, bool dual,
-                          const std::string& type);
+// sample taken `at`; three readings make it the dual-input model's.
+SamplePoint samplePointOf(const std::string& sample, const LocalDateTime& at, const std::string& type);
 
 // calvex-record's --format csv: a header line, then per sample its local date and time, each
 // reading ("OL", "-OL", the number, empty for none) and the unit.
