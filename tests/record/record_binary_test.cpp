@@ -12,6 +12,7 @@
 
 #include "e2e/sim_process.h"
 #include "support/read_file.h"
+#include "support/run_without_display.h"
 
 namespace calvex {
 namespace {
@@ -26,11 +27,7 @@ std::filesystem::path tempFile(const std::string& what) {
 // calvex-record as a user starts it from a shell with no display.
 struct RecordProcess {
     explicit RecordProcess(const QStringList& arguments, const QString& standardOutput = {}) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.remove("WAYLAND_DISPLAY");
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(test::environmentWithoutDisplay());
         process.setProgram(CALVEX_RECORD);
         process.setArguments(arguments);
         if (!standardOutput.isEmpty())

@@ -13,6 +13,7 @@
 
 #include "e2e/sim_process.h"
 #include "support/read_file.h"
+#include "support/run_without_display.h"
 #include "support/temp_folder.h"
 #include "support/tsdb_server.h"
 
@@ -138,10 +139,7 @@ const QTimeZone kZone(5 * 3600 + 30 * 60);
 class Recorder {
 public:
     explicit Recorder(const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
+        QProcessEnvironment environment = test::environmentWithoutDisplay();
         environment.insert("TZ", kZoneSpec);
         m_process.setProcessEnvironment(environment);
         m_process.setProgram(CALVEX_RECORD);

@@ -13,14 +13,19 @@ struct ProcessOutcome {
     QString errors;
 };
 
-// A program as a user runs it over SSH: no X or Wayland display and no Qt platform chosen.
-inline ProcessOutcome runWithoutDisplay(const QString& program, const QStringList& arguments,
-                                        int timeoutMs = 30000) {
+// The environment of a user over SSH: no X or Wayland display and no Qt platform chosen.
+inline QProcessEnvironment environmentWithoutDisplay() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
+    return environment;
+}
+
+// A program as a user runs it over SSH.
+inline ProcessOutcome runWithoutDisplay(const QString& program, const QStringList& arguments,
+                                        int timeoutMs = 30000) {
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(environmentWithoutDisplay());
     process.start(program, arguments);
     ProcessOutcome run;
     if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
