@@ -46,88 +46,23 @@ struct GraphRig {
     test::FakePanel panel;
     GraphWindows windows{session};
     RealTime23* graph = nullptr;
+
+    // What the shared print checks use.
+    void print() { graph->Toolbar1_ButtonClick("Print"); }
+    QImage image() const { return graph->image(); }
+    QAction* preview() { return graph->toolbarButton("Preview"); }
 };
 
 TEST(GraphPrintTest, WithNoDefaultPrinterPrintAsksAndPrintsOnlyWhatTheUserChose) {
-    struct Case {
-        const char* name;
-        bool installed;
-        bool chooses;
-        int asked;
-        std::size_t images;
-    };
-    const Case cases[] = {
-        {"a default printer prints at once", true, false, 0, 1},
-        {"no default printer: the user picks one", false, true, 1, 1},
-        {"no default printer: the user cancels", false, false, 1, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::FakePrinter printer;
-        printer.installed = c.installed;
-        GraphRig rig(printer);
-
-        rig.graph->Toolbar1_ButtonClick("Print");
-        EXPECT_EQ(printer.asked, c.asked);
-        if (c.chooses)
-            EXPECT_TRUE(printer.choose());
-        else
-            printer.cancel();
-
-        ASSERT_EQ(printer.images.size(), c.images);
-        if (c.images > 0) {
-            EXPECT_EQ(printer.images[0], rig.graph->image());
-        }
-        EXPECT_TRUE(rig.ts.dialogs.messages.empty());
-    }
+    test::checkPrintAsksWithoutADefaultPrinter<GraphRig>();
 }
 
 TEST(GraphPrintTest, ThePrintDialogPrintsToTheChosenPdfOrNothingOnCancel) {
-    for (const bool accept : {true, false}) {
-        SCOPED_TRACE(accept ? "printed to a file" : "cancelled");
-        test::TempFolder folder;
-        const std::string pdf = folder.file("graph.pdf");
-        QtPrinter printer;
-        printer.setDefaultCheck([] { return false; });
-        GraphRig rig(printer);
-
-        rig.graph->Toolbar1_ButtonClick("Print");
-        auto* dialog = test::openWindow<QPrintDialog>();
-        ASSERT_NE(dialog, nullptr);
-        // Window-modal and not waiting: the sweep's timer still ticks behind it.
-        EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
-        if (accept)
-            test::printToFile(*dialog, pdf);
-        else
-            dialog->reject();
-        QCoreApplication::sendPostedEvents();
-
-        EXPECT_EQ(test::pdfPageCount(test::TempFolder::read(pdf)), accept ? 1 : 0);
-        EXPECT_EQ(std::filesystem::exists(pdf), accept);
-        EXPECT_TRUE(rig.ts.dialogs.messages.empty());
-    }
+    test::checkThePrintDialogPrintsToAFile<GraphRig>();
 }
 
 TEST(GraphPrintTest, PrintPreviewShowsThePagePrintSends) {
-    test::TempFolder folder;
-    const std::string pdf = folder.file("graph.pdf");
-    QtPrinter printer(pdf);
-    GraphRig rig(printer);
-    rig.graph->Toolbar1_ButtonClick("Print");
-    const int printed = test::pdfPageCount(test::TempFolder::read(pdf));
-    EXPECT_EQ(printed, 1);
-
-    QAction* preview = rig.graph->toolbarButton("Preview");
-    ASSERT_NE(preview, nullptr);
-    EXPECT_EQ(preview->toolTip(), "Print Preview");
-    EXPECT_EQ(preview->shortcut(), QKeySequence("Ctrl+Shift+P"));
-    preview->trigger();
-    auto* dialog = test::openWindow<QPrintPreviewDialog>();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(test::previewPageCount(*dialog), printed);
-    std::printf("graph: %d page(s) printed, %d previewed\n", printed, test::previewPageCount(*dialog));
-    dialog->reject();
-    EXPECT_TRUE(rig.ts.dialogs.messages.empty());
+    test::checkPreviewShowsThePagePrintSends<GraphRig>("graph");
 }
 
 }  // namespace
