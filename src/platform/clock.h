@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace calvex {
 
@@ -15,6 +17,14 @@ struct LocalDateTime {
     // East of UTC at this moment (the local zone's offset, summer time included).
     int utcOffsetSeconds = 0;
 };
+
+// "2026-12-09T21:13:05": a local date and time to the second, as the journal lines are dated.
+inline std::string localStamp(const LocalDateTime& t) {
+    char text[96];  // room for any int in every field
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
+}
 
 // The machine's clocks: the wall clock for the texts the user sees, a monotonic clock for waits,
 // so that a wait also ends across midnight or a clock change.

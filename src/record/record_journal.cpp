@@ -5,10 +5,7 @@
 namespace calvex {
 
 std::string RecordJournal::stamp(const LocalDateTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return text;
+    return localStamp(t);
 }
 
 void RecordJournal::note(Track& track, bool state, const std::string& text) {

@@ -6,17 +6,9 @@
 #include <QUrlQuery>
 #include <algorithm>
 
-#include "sinks/sample_point.h"
-
 namespace calvex {
 
 namespace {
-
-// The journal's own way of dating: local time to the second, without the offset.
-std::string localStamp(const LocalDateTime& at) {
-    const std::string iso = isoLocalTime(at);
-    return iso.substr(0, iso.size() - 6);
-}
 
 // How much of a refusing server's answer is kept and told: enough for InfluxDB's or
 // VictoriaMetrics' one-line reasons, and a server answering megabytes cannot fill the memory.

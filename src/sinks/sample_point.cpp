@@ -132,11 +132,10 @@ std::int64_t epochSeconds(const LocalDateTime& at) {
 std::string isoLocalTime(const LocalDateTime& at) {
     const std::int64_t offset = at.utcOffsetSeconds;
     const std::int64_t magnitude = offset < 0 ? -offset : offset;
-    char text[160];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02lld:%02lld", at.year, at.month,
-                  at.day, at.hour, at.minute, at.second, offset < 0 ? '-' : '+',
+    char zone[32];
+    std::snprintf(zone, sizeof zone, "%c%02lld:%02lld", offset < 0 ? '-' : '+',
                   static_cast<long long>(magnitude / 3600), static_cast<long long>(magnitude % 3600 / 60));
-    return text;
+    return localStamp(at) + zone;
 }
 
 const std::vector<std::string>& channelNames(bool dual) {
