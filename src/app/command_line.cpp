@@ -126,6 +126,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.addOption(version);
     parser.addOption(com);
     parser.addOption(capture);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("A data file to show in its file list, as Open does. With several, the list shows "
+                       "the first and Recent Files (Ctrl+Shift+O) holds the others."),
+        QStringLiteral("[FILE...]"));
     addQtOptions(parser);
 
     if (!parser.parse(arguments))
@@ -148,11 +153,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         line.output = versionText();
         return line;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return failed("unexpected argument '" + parser.positionalArguments().constFirst().toStdString() +
-                      "'");
-
     CommandLine line;
+    for (const QString& file : parser.positionalArguments())
+        line.files.push_back(file.toStdString());
     if (parser.isSet(capture)) {
         line.captureFile = parser.value(capture).toStdString();
         if (line.captureFile.empty())

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace calvex {
 
@@ -11,6 +12,8 @@ struct CommandLine {
     std::map<int, std::string> devices;
     // "--capture FILE": every byte on the serial line goes to FILE (see CaptureLink); empty for none.
     std::string captureFile;
+    // The data files named on the command line, to be opened as "Open" opens them.
+    std::vector<std::string> files;
     // True when the program ends at once (--help, --version, or arguments it cannot use) with
     // `exitCode`, after printing `output` on standard output and `errors` on standard error.
     bool finished = false;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/command_line.h"
+#include "files/data_file_reader.h"
 #include "platform/capture_link.h"
 #include "platform/qt_serial_link.h"
 #include "platform/runtime_folder.h"
@@ -92,6 +93,13 @@ int main(int argc, char** argv) {
         printer.setParent(panel);
         panel->show();
         if (!panel->Form_Load()) {
+            // Files given on the command line stay readable without an instrument: their lists
+            // keep the program until the last window closes.
+            if (lists.window(calvex::ListKind::File, false) != nullptr ||
+                lists.window(calvex::ListKind::File, true) != nullptr) {
+                panel->deleteLater();
+                return;
+            }
             QApplication::exit(1);
             return;
         }
@@ -102,6 +110,9 @@ int main(int argc, char** argv) {
         });
     });
     chooser->show();
+    // Opened once the event loop runs, so that the messages about them are shown from it.
+    if (!line.files.empty())
+        QTimer::singleShot(0, [&] { calvex::OpenGivenFiles(session, line.files); });
     const int result = QApplication::exec();
     // The windows go before the Session and the services they use.
     QApplication::closeAllWindows();

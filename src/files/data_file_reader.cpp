@@ -5,11 +5,14 @@
 #endif
 
 #include <filesystem>
+#include <functional>
 #include <new>
+#include <vector>
 
 #include "files/progress_throttle.h"
 #include "files/system_reason.h"
 #include "lists/grid.h"
+#include "platform/settings.h"
 #include "session/session.h"
 
 namespace calvex {
@@ -82,48 +85,37 @@ void report(Session& session, const std::string& text, const std::string& reason
     session.dialogs.message(text + "\n\n" + reason, kCriticalStop);
 }
 
-}  // namespace
-
-bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limits) {
+// Says why a file that could not be opened is refused; true when it is ready to be read.
+bool reportOpened(Session& session, const DataFileReader& file, const std::string& path) {
     using Outcome = DataFileReader::Outcome;
-    // Opened and looked at before the lists close, so a file that cannot be shown leaves the shown
-    // list alone.
-    DataFileReader file(path, limits);
     const std::string notOpened = "The file could not be opened:\n" + path;
-    const std::string tooLarge = "The file is too large to open:\n" + path;
     switch (file.opened()) {
         case Outcome::Read:
-            break;
+            return true;
         case Outcome::NotRegular:
             report(session, notOpened, std::string("It is ") + file.kind() + ", not a data file.");
             return false;
         case Outcome::TooLarge:
-            report(session, tooLarge,
+            report(session, "The file is too large to open:\n" + path,
                    "It holds " + std::to_string(file.size()) +
-                       " bytes; the program opens data files of at most " + std::to_string(limits.bytes) +
-                       " bytes.");
+                       " bytes; the program opens data files of at most " +
+                       std::to_string(file.limits().bytes) + " bytes.");
             return false;
         default:
             report(session, notOpened, systemReason(file.error()));
             return false;
     }
-    if (session.lists == nullptr)
-        return false;
-    session.lists->unload(ListKind::File, false);
-    session.lists->unload(ListKind::File, true);
+}
 
-    FileListSink list(*session.lists, session.clock, std::filesystem::path(path).filename().string());
-    Outcome outcome = file.read(list);
-    try {
-        list.done();
-    } catch (const std::bad_alloc&) {
-        // The list's view could not take in the last rows.
-        outcome = Outcome::OutOfMemory;
-    }
-
+// Says what kept a file from being read whole; true when every record it held when it was opened
+// was read. `drop` lets go of what a file too large to hold left behind; `kept` follows the reason
+// when some records were read before an error.
+bool reportRead(Session& session, const DataFileReader& file, DataFileReader::Outcome outcome,
+                const std::string& path, const std::function<void()>& drop, const std::string& keptText) {
+    using Outcome = DataFileReader::Outcome;
+    const std::string tooLarge = "The file is too large to open:\n" + path;
     const std::string notRead = "The file could not be read to its end:\n" + path;
-    const std::string kept =
-        file.records() > 0 ? "\n\nThe list shows the records read before the error." : "";
+    const std::string kept = file.records() > 0 ? keptText : "";
     switch (outcome) {
         case Outcome::Read:
             return true;
@@ -139,13 +131,13 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
             session.dialogs.message("The file holds no records:\n" + path, kInformation);
             return false;
         case Outcome::TooManyRecords:
-            list.drop();
+            drop();
             report(session, tooLarge,
-                   "It holds more than " + std::to_string(limits.records) +
+                   "It holds more than " + std::to_string(file.limits().records) +
                        " records; a file list holds at most that many.");
             return false;
         case Outcome::OutOfMemory:
-            list.drop();
+            drop();
             report(session, tooLarge, "The program ran out of memory while it read the file.");
             return false;
         case Outcome::Shrank: {
@@ -166,6 +158,67 @@ bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limi
             return false;
         }
     }
+}
+
+}  // namespace
+
+bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limits) {
+    // Opened and looked at before the lists close, so a file that cannot be shown leaves the shown
+    // list alone.
+    DataFileReader file(path, limits);
+    if (!reportOpened(session, file, path))
+        return false;
+    if (session.lists == nullptr)
+        return false;
+    session.lists->unload(ListKind::File, false);
+    session.lists->unload(ListKind::File, true);
+
+    FileListSink list(*session.lists, session.clock, std::filesystem::path(path).filename().string());
+    DataFileReader::Outcome outcome = file.read(list);
+    try {
+        list.done();
+    } catch (const std::bad_alloc&) {
+        // The list's view could not take in the last rows.
+        outcome = DataFileReader::Outcome::OutOfMemory;
+    }
+    return reportRead(
+        session, file, outcome, path, [&list] { list.drop(); },
+        "\n\nThe list shows the records read before the error.");
+}
+
+bool ReadDataFile(Session& session, const std::string& path, DataFileSink& sink, DataFileLimits limits) {
+    DataFileReader file(path, limits);
+    if (!reportOpened(session, file, path))
+        return false;
+    const DataFileReader::Outcome outcome = file.read(sink);
+    return reportRead(
+        session, file, outcome, path, [] {}, "");
+}
+
+void OpenGivenFiles(Session& session, const std::vector<std::string>& paths) {
+    std::vector<std::string> usable;
+    for (const std::string& path : paths) {
+        const DataFileReader file(path, {});
+        if (reportOpened(session, file, path))
+            usable.push_back(path);
+    }
+    if (usable.empty())
+        return;
+    // The list shows one file at a time: the others wait at the top of the recent files, in the
+    // order given, under the one shown.
+    if (session.settings != nullptr)
+        for (auto path = usable.rbegin(); path + 1 != usable.rend(); ++path)
+            session.settings->addRecentFile(*path);
+    if (OpenDataFile(session, usable.front()) && session.settings != nullptr)
+        session.settings->addRecentFile(usable.front());
+    if (usable.size() < 2)
+        return;
+    std::string others;
+    for (std::size_t i = 1; i < usable.size(); ++i)
+        others += "\n" + usable[i];
+    session.dialogs.notify("The file list shows one file at a time:\n" + usable.front() +
+                               "\n\nThe other files given are in Recent Files (Ctrl+Shift+O):" + others,
+                           kInformation);
 }
 
 }  // namespace calvex

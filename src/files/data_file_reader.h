@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "files/data_file_parser.h"
 
@@ -23,5 +24,17 @@ struct Session;
 // whole lines it held when the reading began, and an information message says so; that counts as shown.
 // Returns whether the whole file was shown.
 bool OpenDataFile(Session& session, const std::string& path, DataFileLimits limits = {});
+
+// A data file read as "Open" reads it, the same checks and messages, into `sink` rather than a file
+// list: a file that could not be read whole is reported and gives false (a file that grew while it
+// was read gives its records and an information message, and true).
+bool ReadDataFile(Session& session, const std::string& path, DataFileSink& sink, DataFileLimits limits = {});
+
+// The files named on the program's command line, as "Open" takes them: each one that cannot be
+// opened (missing, a folder, unreadable, too large) is reported by name; the first of the others
+// is shown in its file list and every one of them goes to the recent files. The file list shows
+// one file at a time, so when several were given the others wait in Recent Files, in the order
+// given, and a message that does not wait for an answer says so.
+void OpenGivenFiles(Session& session, const std::vector<std::string>& paths);
 
 }  // namespace calvex

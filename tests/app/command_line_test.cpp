@@ -34,6 +34,28 @@ TEST(CommandLine, ComMappingsReachThePortTable) {
     }
 }
 
+TEST(CommandLine, FilesAfterTheOptionsAreDataFilesToOpen) {
+    struct Case {
+        QStringList arguments;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {{"data.txt"}, {"data.txt"}},
+        {{"/tmp/a b.txt", "--com", "1=/dev/x", "rel/c.txt"}, {"/tmp/a b.txt", "rel/c.txt"}},
+        {{"-platform", "offscreen", "week.txt"}, {"week.txt"}},
+        // After "--" a name that starts with a dash is a file too.
+        {{"--", "-odd.txt"}, {"-odd.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CommandLine line = parseCommandLine(withProgram(c.arguments));
+        EXPECT_FALSE(line.finished) << line.errors;
+        EXPECT_EQ(line.files, c.files);
+    }
+    const std::string help = parseCommandLine(withProgram({"--help"})).output;
+    EXPECT_EQ(help.rfind("Usage: calvex [options] [FILE...]", 0), 0u) << help;
+}
+
 TEST(CommandLine, UnusableArgumentsEndWithStatusTwoAndSayWhy) {
     struct Case {
         QStringList arguments;
@@ -54,7 +76,6 @@ TEST(CommandLine, UnusableArgumentsEndWithStatusTwoAndSayWhy) {
         {{"--com", "COM=/dev/x"}, "not 'COM=/dev/x'"},
         {{"--com", "1a=/dev/x"}, "not '1a=/dev/x'"},
         {{"--com", "1=/a", "--com", "x"}, "not 'x'"},
-        {{"data.txt"}, "unexpected argument 'data.txt'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

@@ -14,6 +14,7 @@
 #include "files/data_file_reader.h"
 #include "files/fake_lists.h"
 #include "platform/headless_services.h"
+#include "platform/settings.h"
 #include "support/temp_folder.h"
 #include "support/test_session.h"
 
@@ -524,6 +525,84 @@ TEST_F(DataFileReaderTest, EveryFileMessageGivesItsReasonOnceOnStandardError) {
             said.append(buffer, n);
         std::fclose(captured);
         EXPECT_EQ(said, "calvex-plot: " + c.said + "\n");
+    }
+}
+
+}  // namespace
+}  // namespace calvex
+
+namespace calvex {
+namespace {
+
+// The files named on the command line: the first usable one shows, every usable one is a recent
+// file in the order given, and each that cannot be opened is reported by name.
+TEST_F(DataFileReaderTest, FilesGivenOnTheCommandLineShowTheFirstAndKeepTheOthersInRecentFiles) {
+    Settings settings(QString::fromStdString(folder.file("calvex.conf")));
+    t.session.settings = &settings;
+    const std::string monday = folder.file("monday.txt");
+    const std::string tuesday = folder.file("tuesday.txt");
+    const std::string single = folder.file("single.txt");
+    test::TempFolder::write(monday, "1\t14:05:32\t23.4\t25.1\t-1.7\tC\r\n");
+    test::TempFolder::write(tuesday, "1\t09:00:00\t21.0\t20.0\t1.0\tC\r\n");
+    test::TempFolder::write(single, "1\t14:05:32\t23.4\tC\r\n");
+    const std::string missing = folder.file("missing.txt");
+    const std::string directory = folder.path().string();
+
+    struct Case {
+        std::vector<std::string> given;
+        std::vector<std::string> dualRows;
+        std::vector<std::string> singleRows;
+        std::vector<std::string> recent;
+        std::vector<std::string> refusals;  // the messages, in order
+        bool toldOfOthers;
+    };
+    const std::vector<Case> cases = {
+        {{monday}, {"1\t14:05:32\t23.4\t25.1\t-1.7\tC"}, {}, {monday}, {}, false},
+        {{monday, tuesday}, {"1\t14:05:32\t23.4\t25.1\t-1.7\tC"}, {}, {monday, tuesday}, {}, true},
+        {{single, tuesday}, {}, {"1\t14:05:32\t23.4\tC"}, {single, tuesday}, {}, true},
+        {{missing, tuesday},
+         {"1\t09:00:00\t21.0\t20.0\t1.0\tC"},
+         {},
+         {tuesday},
+         {"The file could not be opened:\n" + missing + "\n\nNo such file or directory"},
+         false},
+        {{directory, missing},
+         {},
+         {},
+         {},
+         {"The file could not be opened:\n" + directory + "\n\nIt is a folder, not a data file.",
+          "The file could not be opened:\n" + missing + "\n\nNo such file or directory"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given.front() + " and " + std::to_string(c.given.size() - 1) + " more");
+        for (const std::string& path : settings.recentFiles())
+            settings.removeRecentFile(path);
+        lists.unload(ListKind::File, true);
+        lists.unload(ListKind::File, false);
+        t.dialogs.messages.clear();
+        const int noticesBefore = t.dialogs.notices;
+
+        OpenGivenFiles(t.session, c.given);
+
+        EXPECT_EQ(rowsOf(true), c.dualRows);
+        EXPECT_EQ(rowsOf(false), c.singleRows);
+        EXPECT_EQ(settings.recentFiles(), c.recent);
+        std::vector<std::string> refusals;
+        std::string notice;
+        for (const auto& m : t.dialogs.messages) {
+            if (m.style == 64)
+                notice = m.text;
+            else
+                refusals.push_back(m.text);
+        }
+        EXPECT_EQ(refusals, c.refusals);
+        EXPECT_EQ(t.dialogs.notices - noticesBefore, c.toldOfOthers ? 1 : 0);
+        if (c.toldOfOthers) {
+            EXPECT_EQ(notice, "The file list shows one file at a time:\n" + c.given[0] +
+                                  "\n\nThe other files given are in Recent Files (Ctrl+Shift+O):\n" +
+                                  c.given[1]);
+        }
     }
 }
 
