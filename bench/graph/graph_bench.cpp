@@ -60,17 +60,23 @@ void BM_SweepStep1920x1080(benchmark::State& state) {
 }
 BENCHMARK(BM_SweepStep1920x1080)->Unit(benchmark::kMicrosecond);
 
+// The graph window at 1920 x 1080, its timer stopped so the benchmark drives its ticks.
+RealTime23* openStoppedGraph(GraphWindows& windows) {
+    windows.openGraph();
+    RealTime23* graph = windows.graph();
+    graph->Timer1.stop();
+    graph->resize(1920, 1080);
+    QCoreApplication::processEvents();
+    return graph;
+}
+
 // The graph window's tick at 1920 x 1080 with the repaint of what it changed (offscreen
 // platform: the backing store is an image, no compositor).
 void BM_GraphWindowTick1920x1080(benchmark::State& state) {
     test::TestSession ts;
     setUp(ts);
     GraphWindows windows(ts.session);
-    windows.openGraph();
-    RealTime23* graph = windows.graph();
-    graph->Timer1.stop();
-    graph->resize(1920, 1080);
-    QCoreApplication::processEvents();
+    RealTime23* graph = openStoppedGraph(windows);
     long n = 0;
     for (auto _ : state) {
         read(ts, ++n);
@@ -79,6 +85,34 @@ void BM_GraphWindowTick1920x1080(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GraphWindowTick1920x1080)->Unit(benchmark::kMicrosecond);
+
+// "Fit" pressed twice in the graph window at 1920 x 1080 on a full sweep: the scale fitted and
+// given back, each drawing the whole picture again from the sweep's readings (and keeping it for
+// Export), with the repaint. The argument is the samples across the width (the range dialog's
+// Counts).
+void BM_FitInGraphWindow1920x1080(benchmark::State& state) {
+    test::TestSession ts;
+    setUp(ts);
+    GraphWindows windows(ts.session);
+    RealTime23* graph = openStoppedGraph(windows);
+    ts.session.GraphStep = static_cast<float>(ts.session.GraphWidth / static_cast<double>(state.range(0)));
+    // A new sweep at that step.
+    graph->resize(1921, 1080);
+    graph->resize(1920, 1080);
+    QCoreApplication::processEvents();
+    for (long n = 0; n < state.range(0); ++n) {
+        read(ts, n);
+        graph->Timer1_Timer();
+    }
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        graph->Toolbar1_ButtonClick("Fit");
+        graph->Toolbar1_ButtonClick("Fit");
+        QCoreApplication::processEvents();
+    }
+    state.counters["samples"] = static_cast<double>(graph->chart().history().size());
+}
+BENCHMARK(BM_FitInGraphWindow1920x1080)->Arg(1860)->Arg(86400)->Unit(benchmark::kMillisecond);
 
 // The dual statistics window's one-second tick, with the repaint of its labels.
 void BM_Avg2Tick(benchmark::State& state) {

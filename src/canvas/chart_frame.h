@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "canvas/canvas.h"
 
@@ -14,10 +15,27 @@ struct ChartArea {
     double height = 0;
 };
 
-// The frame both charts share: the two axes, 17 ticks on the temperature axis (the even ones
-// longer), and nine scale labels from `min` at the baseline to `max` at the top. Each label is
-// placed by the size of the label below it, the lowest by the size of "100".
-void drawChartAxes(Canvas& canvas, const ChartArea& area, double min, double max);
+// How the temperature axis is labelled.
+enum class AxisLabels {
+    // 17 ticks (the even ones longer) and nine labels at the eighths of the span.
+    Eighths,
+    // An axis fitted to the readings: a long tick and its label on every round tick
+    // (roundTicks), a short tick halfway between them.
+    RoundTicks,
+};
+
+// The frame both charts share: the two axes and the temperature axis's ticks and labels, from
+// `min` at the baseline to `max` at the top. By eighths, each label is placed by the size of the
+// label below it, the lowest by the size of "100". A span without round ticks is labelled by
+// eighths.
+void drawChartAxes(Canvas& canvas, const ChartArea& area, double min, double max,
+                   AxisLabels labels = AxisLabels::Eighths);
+
+// The dotted grid lines across the plotting area, as fractions of its height above the baseline,
+// in the order they are drawn: by eighths 1/8, 7/8, 3/4, 5/8, the top, 3/8 and 1/4 (the solid middle
+// line is drawn apart); on a fitted axis one at each round tick above the baseline, so the lines
+// meet the labels.
+std::vector<double> dottedGridLines(double min, double max, AxisLabels labels);
 
 // The unit letter over the temperature axis and, for the dual-input instrument, the legend
 // "T1" (black), "T2" (blue), "T1-T2" (red).

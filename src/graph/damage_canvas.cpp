@@ -18,6 +18,9 @@ int toPixel(double value) {
 }  // namespace
 
 void DamageCanvas::touch(double x1, double y1, double x2, double y2, int margin) {
+    // Everything is to be repainted already: a picture drawn again after a clear adds nothing.
+    if (m_whole)
+        return;
     PixelBox box{toPixel(std::min(x1, x2)) - margin, toPixel(std::min(y1, y2)) - margin,
                  toPixel(std::max(x1, x2)) + margin + 1, toPixel(std::max(y1, y2)) + margin + 1};
     box.left = std::max(box.left, 0);
@@ -31,12 +34,15 @@ void DamageCanvas::touch(double x1, double y1, double x2, double y2, int margin)
 std::vector<PixelBox> DamageCanvas::takeDamage() {
     std::vector<PixelBox> damage;
     damage.swap(m_damage);
+    m_whole = false;
     return damage;
 }
 
 void DamageCanvas::clear(Rgb background) {
     m_target.clear(background);
+    m_damage.clear();
     touch(0, 0, width(), height(), 0);
+    m_whole = true;
 }
 
 void DamageCanvas::line(double x1, double y1, double x2, double y2, Rgb color, int width, LineStyle style) {

@@ -21,7 +21,8 @@ class DamageCanvas : public CanvasFilter {
 public:
     explicit DamageCanvas(Canvas& target) : CanvasFilter(target) {}
 
-    // The boxes touched since the last call, clipped to the canvas.
+    // The boxes touched since the last call, clipped to the canvas; after a clear, the whole
+    // canvas alone.
     std::vector<PixelBox> takeDamage();
 
     void clear(Rgb background) override;
@@ -34,6 +35,8 @@ private:
     void touch(double x1, double y1, double x2, double y2, int margin);
 
     std::vector<PixelBox> m_damage;
+    // A clear since the last takeDamage(): the whole canvas is in m_damage.
+    bool m_whole = false;
 };
 
 }  // namespace calvex

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "canvas/canvas.h"
+#include "graph/sweep_history.h"
 #include "session/session.h"
 
 namespace calvex {
@@ -26,9 +28,20 @@ public:
     // the run's (GraphActive is then False and the panel closes the window).
     bool sweepStep();
 
+    // "Fit": the scale fitted to the readings the picture shows, the picture drawn again on it,
+    // and the scale following the readings from then on: a reading outside it fits it again to
+    // the picture's readings and that one. False, and nothing changes, when the picture shows no
+    // reading (only gaps and overloads, or nothing yet).
+    bool fit();
+    // "Fit" off: the scale before the fit, the picture drawn again on it.
+    void unfit();
+    const SweepHistory& history() const { return m_history; }
+
     // Height above GraphBase at which a reading is plotted; overloads and blanks are pinned just
     // outside the plotting area.
     double heightOf(const ReadingValue& reading) const;
+    // The same for a value of the sweep's history (+-infinity for the overloads).
+    double heightOfValue(double value) const;
 
     double graphLeft() const { return GraphLeft; }
     float graphBase() const { return GraphBase; }
@@ -41,9 +54,23 @@ public:
 private:
     // Joins the channel's previous point to this tick's reading. An Empty reading (not measured)
     // is no point: nothing is drawn to it, nor from it to the next one.
-    void plot(const ReadingValue& reading, float& prevY, bool& hasPoint, Rgb color);
+    // Returns whether a segment joined it to the previous point.
+    bool plot(const ReadingValue& reading, float& prevY, bool& hasPoint, Rgb color);
     void drawTimeMark();
+    // A time under the chart at `graphX` (an offset from GraphLeft), with its dotted line.
+    void drawMarkAt(float graphX, const std::string& time);
+    // The short tick across the middle grid line at a half minute's place.
+    void drawHalfMinuteTick(float graphX);
     Rgb gridColor() const;
+    void drawGridLines();
+    // The frame on the present scale, then the history's curves and marks, without moving the
+    // sweep: the picture as the sweep would have drawn it on this scale.
+    void drawFrame();
+    void redrawOnNewScale();
+    // While following, a reading of this tick outside the scale fits it again.
+    void followReadings();
+    // A reading as the history keeps it.
+    static float historyValue(const ReadingValue& reading);
 
     Session& m_session;
     Canvas& m_canvas;
@@ -60,6 +87,9 @@ private:
     float GraphPrevY3 = 0;
     // Whether the last step drew a point of channel 1, channel 2 and T1-T2.
     std::array<bool, 3> m_hasPoint{};
+    SweepHistory m_history;
+    // The dotted grid lines of the present scale (dottedGridLines).
+    std::vector<double> m_dottedGrid;
     ReadingValue GraphT1;
     ReadingValue GraphT2;
     ReadingValue GraphT1T2;

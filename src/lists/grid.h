@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace calvex {
@@ -50,6 +51,10 @@ public:
     // one by one does its bookkeeping for each, which a file of hundreds of thousands of rows
     // would spend most of its reading on.
     void addItemUntold(std::string_view text) { m_rows.emplace_back(text); }
+    // Room for `rows` rows in all, so a known number of rows is added without moving the ones before.
+    void reserveRows(std::size_t rows) { m_rows.reserve(rows); }
+    // The same as addItemUntold with a row's text that the grid takes over rather than copies.
+    void takeItemUntold(std::string&& text) { m_rows.push_back(std::move(text)); }
     // Tells the observer of the rows added untold, as one block.
     void tellAppended();
 

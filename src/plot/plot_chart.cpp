@@ -5,6 +5,7 @@
 #include "instrument/text_format.h"
 #include "plot/coalescing_canvas.h"
 #include "plot/pen_grouping_canvas.h"
+#include "plot/plot_fit.h"
 #include "plot/plot_list.h"
 #include "plot/vertical_run_canvas.h"
 
@@ -33,25 +34,25 @@ void drawPlotFrame(Session& s, Canvas& canvas, bool dual) {
     const double H = s.DataPlotHeight;
     const double W = s.DataPlotWidth;
 
-    drawChartAxes(canvas, {L, B, W, H}, s.PlotTempMin, s.PlotTempMax);
+    drawChartAxes(canvas, {L, B, W, H}, s.PlotTempMin, s.PlotTempMax, plotAxisLabels(s));
     s.DataPlotPrevX = 0;
     s.DataPlotX = -s.DataPlotStep;
     drawChartCaptions(canvas, {L, B, W, H}, s.PlotUnit, dual);
 }
 
 bool drawPlot(Session& s, Canvas& canvas, const PlotCaption& caption, int clientWidth, int clientHeight,
-              Grid* grid, bool dual) {
+              Grid* grid, bool dual, const std::vector<long long>& breaks) {
     setPlotGeometry(s, clientWidth, clientHeight);
     drawPlotFrame(s, canvas, dual);
     if (grid == nullptr)
         return false;
     if (s.PlotRecordCount <= 0)
         return true;
-    return PlotList(s, canvas, caption, grid, dual);
+    return PlotList(s, canvas, caption, grid, dual, breaks);
 }
 
 bool drawPlotChart(Session& s, Canvas& target, const PlotCaption& caption, int clientWidth, int clientHeight,
-                   Grid* grid, bool dual) {
+                   Grid* grid, bool dual, const std::vector<long long>& breaks) {
     // A vector page also gets the lines within one pixel column joined; an image composes them
     // itself, pixel by pixel.
     std::optional<VerticalRunCanvas> runs;
@@ -59,7 +60,7 @@ bool drawPlotChart(Session& s, Canvas& target, const PlotCaption& caption, int c
         runs.emplace(target);
     PenGroupingCanvas grouped(runs ? static_cast<Canvas&>(*runs) : target);
     CoalescingCanvas canvas(grouped);
-    const bool drawn = drawPlot(s, canvas, caption, clientWidth, clientHeight, grid, dual);
+    const bool drawn = drawPlot(s, canvas, caption, clientWidth, clientHeight, grid, dual, breaks);
     canvas.flush();
     grouped.flush();
     if (runs)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "canvas/canvas.h"
 #include "plot/plot_caption.h"
 #include "session/session.h"
@@ -27,12 +29,13 @@ void drawPlotFrame(Session& session, Canvas& canvas, bool dual);
 // (`grid` null when the list that opened the plot is gone). False when the records could not be
 // drawn; the window hides itself then.
 bool drawPlot(Session& session, Canvas& canvas, const PlotCaption& caption, int clientWidth, int clientHeight,
-              Grid* grid, bool dual);
+              Grid* grid, bool dual, const std::vector<long long>& breaks = {});
 
 // drawPlot onto `target` the way every front end draws the plot (the window, its exported
 // pictures, calvex-plot): repeated grid lines left out and lines of one pen gathered, the same
-// picture in fewer calls. Everything has reached the target when it returns.
+// picture in fewer calls. Everything has reached the target when it returns. `breaks` as for
+// PlotList.
 bool drawPlotChart(Session& session, Canvas& target, const PlotCaption& caption, int clientWidth,
-                   int clientHeight, Grid* grid, bool dual);
+                   int clientHeight, Grid* grid, bool dual, const std::vector<long long>& breaks = {});
 
 }  // namespace calvex

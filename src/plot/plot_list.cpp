@@ -3,26 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
+#include "canvas/chart_frame.h"
 #include "instrument/text_format.h"
 #include "lists/grid.h"
+#include "plot/plot_fit.h"
+#include "plot/plot_series.h"
 #include "plot/plot_units.h"
+#include "plot/record_fields.h"
 
 namespace calvex {
 
 namespace {
-
-struct Series {
-    int column;
-    Rgb color;
-    bool difference;
-};
-
-constexpr std::array<Series, 3> kDualSeries{{{2, kBlack, false}, {3, kBlue, false}, {4, kRed, true}}};
-constexpr std::array<Series, 1> kSingleSeries{{{2, kBlack, false}}};
-
-// Dotted grid lines, as eighths of the height above the baseline, in the order they are drawn.
-constexpr std::array<int, 7> kDottedEighths{1, 7, 6, 5, 8, 3, 2};
 
 // The places (1-based in the range) k * count / parts for k = 1 .. parts, the division dropping
 // the fraction, and whether a place is one of them. The places are walked in rising order, so each
@@ -47,24 +40,6 @@ private:
     std::size_t m_next = 0;
 };
 
-// The fields of one row, looked up once in one pass: a field the row does not have is empty.
-template <std::size_t Count>
-std::array<std::string_view, Count> fieldsOf(std::string_view row) {
-    std::array<std::string_view, Count> fields{};
-    std::size_t field = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        if (row[i] != '\t')
-            continue;
-        fields[field] = row.substr(start, i - start);
-        start = i + 1;
-        if (++field == Count)
-            return fields;
-    }
-    fields[field] = row.substr(start);
-    return fields;
-}
-
 // A record number or count as a whole number; values no list can reach are held at a bound.
 long long wholeNumber(double value) {
     constexpr double kBound = 1e15;
@@ -78,9 +53,10 @@ long long wholeNumber(double value) {
 
 }  // namespace
 
-bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid, bool dual) {
+bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid, bool dual,
+              const std::vector<long long>& breaks) {
     const std::string remembered = caption.get ? caption.get() : std::string();
-    const int unitColumn = dual ? 5 : 3;
+    const int unitColumn = plotUnitColumn(dual);
     if (grid == nullptr || grid->cols() <= unitColumn)
         return false;
 
@@ -96,9 +72,10 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
     const long long last = wholeNumber(s.PlotLastRecord);
     const long long count = wholeNumber(s.PlotRecordCount);
     const std::string plotUnit = s.PlotUnit;
+    const std::vector<double> dottedGrid = dottedGridLines(tempMin, tempMax, plotAxisLabels(s));
 
-    const Series* series = dual ? kDualSeries.data() : kSingleSeries.data();
-    const std::size_t seriesCount = dual ? kDualSeries.size() : kSingleSeries.size();
+    const std::span<const PlotSeries> series = plotSeries(dual);
+    const std::size_t seriesCount = series.size();
     std::array<double, 3> previousY{};
     // Whether the series' previous record had a value to join this one's to.
     std::array<bool, 3> hasPrevious{};
@@ -106,6 +83,7 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
     std::string progress;
     Fractions<5> fifths(count);
     Fractions<10> tenths(count);
+    auto nextBreak = breaks.begin();
 
     for (long long i = first; i <= last; ++i) {
         if (caption.set) {
@@ -120,35 +98,37 @@ bool PlotList(Session& s, Canvas& canvas, const PlotCaption& caption, Grid* grid
 
         s.DataPlotX = s.DataPlotX + s.DataPlotStep;
         const double xc = L + s.DataPlotX;
+        while (nextBreak != breaks.end() && *nextBreak < i)
+            ++nextBreak;
+        if (nextBreak != breaks.end() && *nextBreak == i)
+            hasPrevious.fill(false);
 
         // The grid goes down again before every record, over the curves drawn so far.
         canvas.line(L - 2, B - H / 2, L + W + 2, B - H / 2, gridColor, 1, LineStyle::Solid);
-        for (const int eighths : kDottedEighths) {
-            const double y = B - eighths * H / 8;
+        for (const double fraction : dottedGrid) {
+            const double y = B - H * fraction;
             canvas.line(L, y, L + W, y, gridColor, 1, LineStyle::Dotted);
         }
 
         // Columns 0 to 5 of the row; the unit column is 3 or 5.
-        const std::array<std::string_view, 6> fields = fieldsOf<6>(grid->rowText(row));
+        const PlotRecordFields fields = plotRecordFields(grid->rowText(row));
         unit.assign(fields[static_cast<std::size_t>(unitColumn)]);
         for (std::size_t k = 0; k < seriesCount; ++k) {
-            const std::string_view cell = fields[static_cast<std::size_t>(series[k].column)];
-            // The marks are told apart before any number is read from them: the 0 of "-OL",
-            // converted, would lie above an axis wholly below zero (or below 273.2 K) and put a
-            // negative overload at the top.
-            if (cell == "----" || cell.empty()) {
+            const PlotReading reading = plotReading(fields[static_cast<std::size_t>(series[k].column)], unit,
+                                                    plotUnit, series[k].difference);
+            if (reading.kind == PlotReading::Kind::None) {
                 // No reading: a gap in the curve, where a point at a made-up height would look
                 // like a measurement.
                 hasPrevious[k] = false;
                 continue;
             }
             double h;
-            if (cell == "OL") {
+            if (reading.kind == PlotReading::Kind::Over) {
                 h = H + 5;
-            } else if (cell == "-OL") {
+            } else if (reading.kind == PlotReading::Kind::Under) {
                 h = -3;
             } else {
-                const double v = toPlotUnit(leadingNumber(cell), unit, plotUnit, series[k].difference);
+                const double v = reading.value;
                 if (v > tempMax) {
                     h = H + 5;
                 } else if (v < tempMin) {

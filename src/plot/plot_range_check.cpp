@@ -24,6 +24,8 @@ void applyPlotRange(Session& s, const PlotRangeEntry& e) {
     s.PlotFirstRecord = static_cast<float>(e.r1);
     s.PlotLastRecord = static_cast<float>(e.r2);
     s.PlotRecordCount = s.PlotLastRecord - s.PlotFirstRecord + 1;
+    // Typed temperatures end a fit: the axis is the user's again, labelled by eighths.
+    s.plotFit.on = false;
 }
 
 bool plotRangeCharAccepted(char32_t c, bool temperature) {

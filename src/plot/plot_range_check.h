@@ -23,7 +23,7 @@ PlotRangeEntry readPlotRange(const std::string& t1, const std::string& t2, const
 // first; the records only when the temperatures pass.
 std::optional<std::string> plotRangeRefusal(const Session& session, const PlotRangeEntry& entry);
 
-// Stores an accepted entry as the plot's range.
+// Stores an accepted entry as the plot's range; a fitted axis is fitted no more.
 void applyPlotRange(Session& session, const PlotRangeEntry& entry);
 
 // Whether a typed printable character may go into a temperature box (digits, "-", ".") or a

@@ -37,6 +37,8 @@ void setPlotUnit(Session& session, const std::string& unit) {
     }
     session.PlotTempMax = session.PlotTempLimitMax;
     session.PlotTempMin = session.PlotTempLimitMin;
+    // A new plot starts on the unit's whole span.
+    session.plotFit.on = false;
 }
 
 }  // namespace calvex

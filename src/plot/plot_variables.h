@@ -17,7 +17,7 @@ bool setPlotVariables(Session& session, Grid& grid, ListKind kind, int unitColum
 
 // The plot's unit and its temperature span, as the Plot button sets them for a first row whose
 // unit cell reads `unit`: "C" -200 to 1760, "F" -328 to 2000, anything else "K" 0 to 2000. The
-// axis spans the whole of it.
+// axis spans the whole of it, not fitted.
 void setPlotUnit(Session& session, const std::string& unit);
 
 }  // namespace calvex

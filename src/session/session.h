@@ -14,6 +14,33 @@ namespace calvex {
 
 class Settings;
 
+// A temperature axis fitted to the readings by "Fit", and the span it had before, which turning
+// "Fit" off gives back.
+struct AxisFit {
+    bool on = false;
+    double unfittedMin = 0;
+    double unfittedMax = 0;
+
+    // Puts an axis on fitted limits, keeping the scale it had before the first fit.
+    void fit(double& min, double& max, double fittedMin, double fittedMax) {
+        if (!on) {
+            unfittedMin = min;
+            unfittedMax = max;
+        }
+        on = true;
+        min = fittedMin;
+        max = fittedMax;
+    }
+    // Gives the axis back the scale it had before the fit.
+    void unfit(double& min, double& max) {
+        if (!on)
+            return;
+        on = false;
+        min = unfittedMin;
+        max = unfittedMax;
+    }
+};
+
 // Everything the windows share for the whole run: the instrument state, the shared variables,
 // the machine's services, and the way to reach the windows of another folder. Created in main
 // and handed by reference to every window.
@@ -45,6 +72,8 @@ struct Session {
     float GraphStep = 1;
     float GraphWidth = 0;
     float GridColor = 7;
+    // "Fit" on the real-time graph: GraphMin and GraphMax follow the readings while it is on.
+    AxisFit graphFit;
     // Stored-data plot
     bool PlotFromFile = false;
     bool PlotFromMemory = false;
@@ -53,6 +82,8 @@ struct Session {
     double PlotTempMax = 0;
     double PlotTempLimitMin = 0;
     double PlotTempLimitMax = 0;
+    // "Fit" on the stored-data plot: PlotTempMin and PlotTempMax span the plotted readings.
+    AxisFit plotFit;
     float PlotRowCount = 0;
     float PlotFirstRecord = 0;
     float PlotLastRecord = 0;

@@ -1,5 +1,7 @@
 #include "sinks/sample_point.h"
 
+#include "platform/civil_date.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
@@ -41,18 +43,6 @@ bool isPlainDecimal(std::string_view text) {
     while (i < text.size() && isDigit(text[i]))
         ++i;
     return i > fractionStart && i == text.size();
-}
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar. Counting in 400-year eras
-// that start on March 1st puts the leap day at the end of each year, so no table is needed; 64-bit
-// arithmetic keeps any field values defined.
-std::int64_t daysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
 }
 
 // Length of the UTF-8 sequence that starts at `i`, or 0 when it is not a well-formed one

@@ -29,6 +29,14 @@ TEST(DamageCanvas, PassesCallsOnAndNotesTheTouchedBoxesClipped) {
 
     canvas.clear(kWhite);
     EXPECT_EQ(canvas.takeDamage(), std::vector<PixelBox>({PixelBox{0, 0, 400, 300}}));
+    // What is drawn after a clear lies inside it: the whole canvas stays the only box.
+    canvas.line(10, 20, 10, 40, kBlack, 1, LineStyle::Solid);
+    canvas.clear(kWhite);
+    canvas.line(10, 20, 10, 40, kBlack, 1, LineStyle::Solid);
+    canvas.drawText(3, 280, "abc", kBlack);
+    EXPECT_EQ(canvas.takeDamage(), std::vector<PixelBox>({PixelBox{0, 0, 400, 300}}));
+    canvas.line(10, 20, 10, 40, kBlack, 1, LineStyle::Solid);
+    EXPECT_EQ(canvas.takeDamage().size(), 1u);
 }
 
 }  // namespace

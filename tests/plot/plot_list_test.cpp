@@ -217,6 +217,36 @@ TEST_F(PlotListTest, AGapBreaksOnlyItsOwnSeries) {
     EXPECT_TRUE(linesOf(kRed).empty());
 }
 
+TEST_F(PlotListTest, EachFileAfterTheFirstStartsItsCurvesAnew) {
+    struct Case {
+        std::vector<long long> breaks;  // the first record of each file after the first
+        std::vector<std::pair<int, int>> segments;
+    };
+    const Case cases[] = {
+        {{}, {{1, 2}, {2, 3}, {3, 4}, {4, 5}}},
+        {{3}, {{1, 2}, {3, 4}, {4, 5}}},
+        {{2, 5}, {{2, 3}, {3, 4}}},
+        {{1, 9}, {{1, 2}, {2, 3}, {3, 4}, {4, 5}}},
+    };
+    for (const Case& c : cases) {
+        canvas.reset();
+        test::FakeList list(true);
+        fill(list, 5);
+        setWholeListRange(s, "C", 5);
+        setPlotGeometry(s, 392, 364);
+        s.DataPlotPrevX = 0;
+        ASSERT_TRUE(PlotList(s, canvas, captionAccess, &list.grid(), true, c.breaks));
+        for (const Rgb color : {kBlack, kBlue, kRed}) {
+            const auto curve = linesOf(color);
+            ASSERT_EQ(curve.size(), c.segments.size());
+            for (std::size_t k = 0; k < curve.size(); ++k) {
+                EXPECT_NEAR(curve[k].x1, kLeft + (c.segments[k].first - 1) * 66.0, 1e-3);
+                EXPECT_NEAR(curve[k].x2, kLeft + (c.segments[k].second - 1) * 66.0, 1e-3);
+            }
+        }
+    }
+}
+
 TEST_F(PlotListTest, RecordsAreConvertedToTheAxisUnit) {
     struct Case {
         std::string axis, unit;

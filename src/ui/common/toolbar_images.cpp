@@ -144,6 +144,21 @@ void drawExport(QPainter& p) {
     p.drawPolygon(head, 3);
 }
 
+// A curve between two bounds drawn close around it: the scale fitted to the readings.
+void drawFit(QPainter& p) {
+    p.setPen(QPen(Qt::black, 2));
+    p.drawLine(3, 8, 29, 8);
+    p.drawLine(3, 24, 29, 24);
+    p.setPen(QPen(QColor(192, 0, 0), 2));
+    p.drawPolyline(QPolygon({QPoint(4, 20), QPoint(10, 12), QPoint(16, 17), QPoint(22, 11), QPoint(28, 15)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 192));
+    const QPoint down[] = {{10, 1}, {22, 1}, {16, 6}};
+    const QPoint up[] = {{10, 31}, {22, 31}, {16, 26}};
+    p.drawPolygon(down, 3);
+    p.drawPolygon(up, 3);
+}
+
 }  // namespace
 
 QIcon toolbarImage(const std::string& key) {
@@ -175,6 +190,8 @@ QIcon toolbarImage(const std::string& key) {
         drawChip(painter);
     } else if (key == "Export") {
         drawExport(painter);
+    } else if (key == "Fit") {
+        drawFit(painter);
     }
     painter.end();
     return QIcon(image);

@@ -22,6 +22,7 @@ const CommandKey kCommandKeys[] = {
     {"PC", Qt::CTRL | Qt::Key_T},     {"Memory", Qt::CTRL | Qt::Key_D},
     {"Print", Qt::CTRL | Qt::Key_P},  {"Limit", Qt::CTRL | Qt::Key_R},
     {"Export", Qt::CTRL | Qt::Key_E}, {"Preview", Qt::CTRL | Qt::SHIFT | Qt::Key_P},
+    {"Fit", Qt::CTRL | Qt::Key_F},
 };
 
 // The tool tips are the program's fixed texts (other code compares them), so the key is added only

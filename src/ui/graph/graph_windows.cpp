@@ -50,6 +50,8 @@ void GraphWindows::openGraph() {
     }
     m_session.GraphMax = m_session.GraphLimitMax;
     m_session.GraphMin = m_session.GraphLimitMin;
+    // Every graph run starts on the unit's whole span.
+    m_session.graphFit.on = false;
     m_session.GraphStep = 1.0f;
     showGraph();
 }
@@ -71,6 +73,11 @@ void GraphWindows::showGraph() {
     });
     m_graph->show();
     m_graph->enableTimer1(m_session.panel != nullptr ? m_session.panel->pollInterval() : 150);
+}
+
+void GraphWindows::scaleChanged() {
+    if (m_range != nullptr && m_range->isVisible())
+        m_range->showScale();
 }
 
 void GraphWindows::showRange() {

@@ -25,6 +25,8 @@ public:
     void showGraph();
     // The range dialog, modeless ("Limit" on the graph's toolbar).
     void showRange();
+    // The graph's scale changed without the dialog ("Fit"): an open range dialog shows it.
+    void scaleChanged();
 
     RealTime23* graph() const { return m_graph.data(); }
     RealTimeRange* range() const { return m_range.data(); }

@@ -26,11 +26,15 @@ struct ToolbarButton {
 };
 
 constexpr ToolbarButton kButtons[] = {
-    {"Limit", "Limit"},
-    {"Print", "Print"},
-    {"Preview", "Print Preview"},
-    {"Export", "Export Picture"},
+    {"Limit", "Limit"},           {"Print", "Print"},   {"Preview", "Print Preview"},
+    {"Export", "Export Picture"}, {"Fit", "Fit Scale"},
 };
+
+constexpr const char* kFitDescription =
+    "Fits the temperature scale to the readings shown, on round numbers, and keeps widening it when a "
+    "reading leaves it; pressed again, gives back the scale as it was";
+// Message box style: OK button with the information icon.
+constexpr int kInformation = 64;
 
 }  // namespace
 
@@ -74,6 +78,12 @@ RealTime23::RealTime23(Session& session, GraphWindows& windows, QSize clientSize
                 [this, key = QString(b.key)] { Toolbar1_ButtonClick(key); });
     }
 
+    // Fit stays pressed while the scale follows the readings.
+    m_fit = toolbarButton("Fit");
+    m_fit->setCheckable(true);
+    m_fit->setChecked(m_session.graphFit.on);
+    if (QWidget* button = Toolbar1->widgetForAction(m_fit))
+        button->setAccessibleDescription(kFitDescription);
     giveToolbarShortcuts(*Toolbar1);
 
     Timer1.setObjectName("Timer1");
@@ -110,7 +120,8 @@ void RealTime23::describeChart() {
     const std::string unit = m_chart.unitAtStart().text();
     setAccessibleDescription(QString::fromStdString(
         "Real-time graph of " + channels + (unit.empty() ? "" : " in " + unit) + ", scale " +
-        plainNumber(m_session.GraphMin) + " to " + plainNumber(m_session.GraphMax)));
+        plainNumber(m_session.GraphMin) + " to " + plainNumber(m_session.GraphMax) +
+        (m_session.graphFit.on ? " following the readings" : "")));
 }
 
 void RealTime23::Form_Resize() {
@@ -132,8 +143,18 @@ void RealTime23::enableTimer1(int intervalMs) {
 }
 
 void RealTime23::Timer1_Timer() {
-    if (!m_chart.sweepStep())
+    const double min = m_session.GraphMin;
+    const double max = m_session.GraphMax;
+    // One painter for the step's calls: a step that widens a fitted scale draws the whole picture.
+    m_image.beginBatch();
+    const bool drawn = m_chart.sweepStep();
+    m_image.endBatch();
+    if (!drawn)
         return;
+    // Fit ended by the range dialog, or the scale widened to a reading.
+    m_fit->setChecked(m_session.graphFit.on);
+    if (min != m_session.GraphMin || max != m_session.GraphMax)
+        describeChart();
     // Only the wiped strip, the grid lines and the new pieces are repainted.
     QRegion region;
     for (const PixelBox& box : m_canvas.takeDamage()) {
@@ -153,7 +174,29 @@ void RealTime23::Toolbar1_ButtonClick(const QString& key) {
         openPrintPreview(this, [image = m_image.image()](Printer& printer) { printer.printImage(image); });
     } else if (key == "Export") {
         exportChart();
+    } else if (key == "Fit") {
+        toggleFit();
     }
+}
+
+void RealTime23::toggleFit() {
+    m_image.beginBatch();
+    bool fitted = true;
+    if (m_session.graphFit.on)
+        m_chart.unfit();
+    else
+        fitted = m_chart.fit();
+    m_image.endBatch();
+    if (!fitted) {
+        m_session.dialogs.message(
+            "The graph shows no readings to fit the scale to yet; the scale stays as it is.", kInformation);
+    }
+    m_fit->setChecked(m_session.graphFit.on);
+    describeChart();
+    m_windows.scaleChanged();
+    // The whole picture was drawn again.
+    m_canvas.takeDamage();
+    update();
 }
 
 void RealTime23::exportChart() {

@@ -60,6 +60,8 @@ private:
     void printChart();
     void printImage();
     void exportChart();
+    // "Fit": the scale fitted to the readings and following them, or back to the one before.
+    void toggleFit();
 
     Session& m_session;
     GraphWindows& m_windows;
@@ -68,6 +70,7 @@ private:
     DrawingJournal m_journal;
     DamageCanvas m_canvas;
     RealTimeChart m_chart;
+    QAction* m_fit = nullptr;
 };
 
 }  // namespace calvex

@@ -80,6 +80,10 @@ RealTimeRange::RealTimeRange(Session& session, GraphWindows& windows)
 void RealTimeRange::Form_Load() {
     const double counts = roundHalfEven(m_session.GraphWidth / m_session.GraphStep);
     TxtCounts->setText(QString::fromStdString(plainNumber(counts)));
+    showScale();
+}
+
+void RealTimeRange::showScale() {
     TxtMax->setText(QString::fromStdString(plainNumber(m_session.GraphMax)));
     TxtMin->setText(QString::fromStdString(plainNumber(m_session.GraphMin)));
 }
@@ -175,6 +179,8 @@ void RealTimeRange::CmdOK_Click() {
     // GraphMin at once, and its scale labels are redrawn only when it is reopened below.
     m_session.GraphMax = max;
     m_session.GraphMin = min;
+    // Typed limits are the user's scale: a fitted one follows the readings no more.
+    m_session.graphFit.on = false;
 
     if (m_windows.visible())
         m_windows.close();

@@ -19,6 +19,8 @@ public:
     RealTimeRange(Session& session, GraphWindows& windows);
 
     void CmdOK_Click();
+    // TxtMax and TxtMin filled with the graph's scale again (after "Fit").
+    void showScale();
 
     // The typed-key filters, with the key's character code (8 Backspace, 13 Enter). They return
     // the code to insert, 0 when the key is discarded or has been acted on.

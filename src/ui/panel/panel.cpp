@@ -50,7 +50,7 @@ constexpr const char* kHelpText =
     "\n"
     "In the lists: Save Ctrl+S, Print Ctrl+P, Print Preview Ctrl+Shift+P, Plot Ctrl+G.\n"
     "In the graph and the plot: Limit Ctrl+R, Print Ctrl+P, Print Preview Ctrl+Shift+P,\n"
-    "Export Picture Ctrl+E.\n"
+    "Export Picture Ctrl+E, Fit (the scale to the readings, and back) Ctrl+F.\n"
     "In every window: Open File Ctrl+O, this help F1, close the program Ctrl+Q.\n"
     "In the range windows Enter moves to the next box and, in the last one, is OK.";
 

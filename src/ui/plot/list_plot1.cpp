@@ -9,6 +9,7 @@
 #include "canvas/chart_export.h"
 #include "instrument/text_format.h"
 #include "plot/plot_chart.h"
+#include "plot/plot_fit.h"
 #include "ui/common/print_preview.h"
 #include "ui/common/toolbar_images.h"
 #include "ui/common/toolbar_keys.h"
@@ -28,6 +29,12 @@ constexpr int kToolbarHeight = 28;
 // it hundreds of thousands of times.
 constexpr qint64 kProgressIntervalMs = 50;
 
+constexpr const char* kFitDescription =
+    "Fits the temperature scale to the plotted readings, on round numbers; pressed again, gives back the "
+    "scale as it was";
+// Message box style: OK button with the information icon.
+constexpr int kInformation = 64;
+
 }  // namespace
 
 ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
@@ -44,8 +51,11 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
     Toolbar1->setObjectName("Toolbar1");
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setMovable(false);
-    const std::pair<const char*, const char*> buttons[] = {
-        {"Limit", "Limit"}, {"Print", "Print"}, {"Preview", "Print Preview"}, {"Export", "Export Picture"}};
+    const std::pair<const char*, const char*> buttons[] = {{"Limit", "Limit"},
+                                                           {"Print", "Print"},
+                                                           {"Preview", "Print Preview"},
+                                                           {"Export", "Export Picture"},
+                                                           {"Fit", "Fit Scale"}};
     for (const auto& [key, toolTip] : buttons) {
         QAction* action = Toolbar1->addAction(toolbarImage(key), toolTip);
         action->setObjectName(key);
@@ -54,6 +64,12 @@ ListPlot1::ListPlot1(Session& session, PlotWindows& owner)
         const std::string keyText = key;
         connect(action, &QAction::triggered, this, [this, keyText] { Toolbar1_ButtonClick(keyText); });
     }
+    // Fit stays pressed while the scale is fitted; pressing it again gives the scale back.
+    m_fit = Toolbar1->actions().last();
+    m_fit->setCheckable(true);
+    m_fit->setChecked(m_session.plotFit.on);
+    if (QWidget* button = Toolbar1->widgetForAction(m_fit))
+        button->setAccessibleDescription(kFitDescription);
     giveToolbarShortcuts(*Toolbar1);
     Toolbar1->setGeometry(0, 0, kDesignWidth, kToolbarHeight);
     resize(kDesignWidth, kDesignHeight);
@@ -109,8 +125,8 @@ void ListPlot1::describeChart(bool dual) {
     setAccessibleDescription(QString::fromStdString(
         std::string("Plot of ") + (dual ? "T1 and T2" : "T1") + (unit.empty() ? "" : " in " + unit) +
         ", scale " + plainNumber(m_session.PlotTempMin) + " to " + plainNumber(m_session.PlotTempMax) +
-        ", records " + plainNumber(m_session.PlotFirstRecord) + " to " +
-        plainNumber(m_session.PlotLastRecord)));
+        (m_session.plotFit.on ? " fitted to the readings" : "") + ", records " +
+        plainNumber(m_session.PlotFirstRecord) + " to " + plainNumber(m_session.PlotLastRecord)));
 }
 
 void ListPlot1::showProgress(const std::string& caption) {
@@ -130,7 +146,25 @@ void ListPlot1::Toolbar1_ButtonClick(const std::string& key) {
         openPrintPreview(this, [image = m_canvas.image()](Printer& printer) { printer.printImage(image); });
     } else if (key == "Export") {
         exportChart();
+    } else if (key == "Fit") {
+        toggleFit();
     }
+}
+
+void ListPlot1::toggleFit() {
+    if (m_session.plotFit.on) {
+        unfitPlotAxis(m_session);
+    } else {
+        const PlotSource source = m_owner.source();
+        if (source.grid == nullptr || !fitPlotAxis(m_session, *source.grid, source.dual)) {
+            m_session.dialogs.message(
+                "The plotted records hold no readings to fit the scale to; the scale stays as it is.",
+                kInformation);
+        }
+    }
+    m_fit->setChecked(m_session.plotFit.on);
+    m_owner.axisChanged();
+    redraw();
 }
 
 void ListPlot1::printImage() {

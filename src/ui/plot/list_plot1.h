@@ -7,6 +7,7 @@
 #include "canvas/image_canvas.h"
 #include "session/session.h"
 
+class QAction;
 class QToolBar;
 
 namespace calvex {
@@ -30,6 +31,7 @@ public:
     bool drawFailed() const { return m_drawFailed; }
     // The chart as drawn, without the toolbar.
     const QImage& chartImage() const { return m_canvas.image(); }
+    QAction* fitButton() const { return m_fit; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -41,11 +43,14 @@ private:
     // The Print button's printing, once a printer is there (the default one, or the user's choice).
     void printImage();
     void exportChart();
+    // "Fit": the scale fitted to the plotted readings, or back to the one before.
+    void toggleFit();
     void describeChart(bool dual);
 
     Session& m_session;
     PlotWindows& m_owner;
     QToolBar* Toolbar1;
+    QAction* m_fit = nullptr;
     ImageCanvas m_canvas;
     std::string m_caption;
     QElapsedTimer m_captionShown;

@@ -119,11 +119,15 @@ PlotRange::PlotRange(Session& session)
 
 void PlotRange::Form_Load() {
     placeWindow(*this, QPoint(0, 0), m_session.settings);
-    TxtT1->setText(numberText(m_session.PlotTempMin));
-    TxtT2->setText(numberText(m_session.PlotTempMax));
+    showTemperatures();
     TxtR1->setText(numberText(m_session.PlotFirstRecord));
     TxtR2->setText(numberText(m_session.PlotLastRecord));
     TxtT1->setFocus();
+}
+
+void PlotRange::showTemperatures() {
+    TxtT1->setText(numberText(m_session.PlotTempMin));
+    TxtT2->setText(numberText(m_session.PlotTempMax));
 }
 
 void PlotRange::CmdOK_Click() {

@@ -21,6 +21,8 @@ public:
     explicit PlotRange(Session& session);
 
     void Form_Load();
+    // TxtT1 and TxtT2 filled with the plot's temperature span again.
+    void showTemperatures();
     void CmdOK_Click();
     // Each returns true when the key was used up here (discarded, or Enter acted on).
     bool TxtT1_KeyPress(QKeyEvent& event);

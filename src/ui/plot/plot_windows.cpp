@@ -39,6 +39,11 @@ void PlotWindows::show(TableWindow* source) {
         window->hide();
 }
 
+void PlotWindows::axisChanged() {
+    if (m_range)
+        m_range->showTemperatures();
+}
+
 ListPlot1* PlotWindows::plotWindow() const {
     return m_plot;
 }

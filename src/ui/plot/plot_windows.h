@@ -37,6 +37,9 @@ public:
     // The plot window's "Limit": shows PlotRange, loading it when it is not open, with the unit in
     // its caption.
     void showRange();
+    // The plot's temperature axis changed without the dialog (Fit): an open range dialog shows
+    // the new span.
+    void axisChanged();
 
     ListPlot1* plotWindow() const;
     PlotRange* rangeWindow() const;

@@ -58,9 +58,11 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(GraphExportTest, TheButtonComesAfterTheOthersWithItsOwnPicture) {
+TEST_F(GraphExportTest, TheButtonComesAfterPrintPreviewWithItsOwnPicture) {
     const QList<QAction*> actions = graph->Toolbar1->actions();
-    ASSERT_EQ(actions.size(), 4);
+    // Fit follows it.
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[4]->data().toString(), "Fit");
     EXPECT_EQ(actions[2]->data().toString(), "Preview");
     EXPECT_EQ(actions[3]->data().toString(), "Export");
     EXPECT_EQ(actions[3]->toolTip(), "Export Picture");

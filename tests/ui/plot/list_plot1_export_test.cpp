@@ -50,10 +50,12 @@ struct ListPlot1ExportTest : ::testing::Test {
     }
 };
 
-TEST_F(ListPlot1ExportTest, TheButtonComesAfterTheOthersWithItsOwnPicture) {
+TEST_F(ListPlot1ExportTest, TheButtonComesAfterPrintPreviewWithItsOwnPicture) {
     ASSERT_NE(plot, nullptr);
     const QList<QAction*> actions = plot->findChild<QToolBar*>("Toolbar1")->actions();
-    ASSERT_EQ(actions.size(), 4);
+    // Fit follows it.
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[4]->data().toString(), "Fit");
     EXPECT_EQ(actions[0]->data().toString(), "Limit");
     EXPECT_EQ(actions[1]->data().toString(), "Print");
     EXPECT_EQ(actions[2]->data().toString(), "Preview");
