@@ -52,7 +52,10 @@ bool goodSize(const std::string& text, int width, int height) {
 void checkSound(const calvex::PlotOptions& o) {
     if (!o.error.empty() || o.help || o.version)
         return;
-    require(!o.input.empty() && !o.output.empty());
+    require(!o.inputs.empty() && !o.output.empty());
+    for (const std::string& input : o.inputs)
+        require(!input.empty());
+    require(!o.title || o.report);
     require(o.width >= calvex::kPlotMinWidth && o.width <= calvex::kPlotMaxSide);
     require(o.height >= calvex::kPlotMinHeight && o.height <= calvex::kPlotMaxSide);
     require(!o.unit || *o.unit == "C" || *o.unit == "F" || *o.unit == "K");

@@ -50,7 +50,10 @@ PlotOptions parsePlotOptions(const std::vector<std::string>& arguments) {
     const QCommandLineOption unit("unit", "", "C|F|K");
     const QCommandLineOption temperatures("temperatures", "", "T1:T2");
     const QCommandLineOption records("records", "", "R1:R2");
-    parser.addOptions({help, version, output, size, unit, temperatures, records});
+    const QCommandLineOption style("style", "", "window|report");
+    const QCommandLineOption title("title", "", "TEXT");
+    const QCommandLineOption fit("fit", "");
+    parser.addOptions({help, version, output, size, unit, temperatures, records, style, title, fit});
     QStringList list{"calvex-plot"};
     for (const std::string& a : arguments)
         list << QString::fromStdString(a);
@@ -64,15 +67,17 @@ PlotOptions parsePlotOptions(const std::vector<std::string>& arguments) {
         return o;
 
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) {
-        o.error = "unexpected argument '" + positional[1].toStdString() + "'";
-        return o;
-    }
-    if (positional.isEmpty() || positional[0].isEmpty()) {
+    if (positional.isEmpty()) {
         o.error = "no data file given";
         return o;
     }
-    o.input = positional[0].toStdString();
+    for (const QString& file : positional) {
+        if (file.isEmpty()) {
+            o.error = "a data file's name is empty";
+            return o;
+        }
+        o.inputs.push_back(file.toStdString());
+    }
 
     o.output = parser.value(output).toStdString();
     if (o.output.empty()) {
@@ -108,6 +113,21 @@ PlotOptions parsePlotOptions(const std::vector<std::string>& arguments) {
         }
         o.unit = u;
     }
+    if (parser.isSet(style)) {
+        const QString s = parser.value(style);
+        if (s != "window" && s != "report") {
+            o.error = "--style takes window or report";
+            return o;
+        }
+        o.report = s == "report";
+    }
+    if (parser.isSet(title)) {
+        if (!o.report) {
+            o.error = "--title is for --style report";
+            return o;
+        }
+        o.title = parser.value(title).toStdString();
+    }
     if (parser.isSet(temperatures)) {
         o.temperatures = typedPair(parser.value(temperatures), true);
         if (!o.temperatures) {
@@ -122,18 +142,33 @@ PlotOptions parsePlotOptions(const std::vector<std::string>& arguments) {
             return o;
         }
     }
+    o.fit = parser.isSet(fit);
+    if (o.fit && o.temperatures) {
+        o.error = "--fit and --temperatures both set the axis; give one of them";
+        return o;
+    }
     return o;
 }
 
 std::string plotHelp() {
     return "Usage:\n"
-           "  calvex-plot FILE --output OUT.{png,svg,pdf} [--size WIDTHxHEIGHT] [--unit C|F|K]\n"
-           "              [--temperatures T1:T2] [--records R1:R2]\n"
+           "  calvex-plot FILE... --output OUT.{png,svg,pdf} [--size WIDTHxHEIGHT] [--unit C|F|K]\n"
+           "              [--temperatures T1:T2 | --fit] [--records R1:R2] [--style window|report]\n"
+           "              [--title TEXT]\n"
            "\n"
-           "Draws the stored-data plot of a data file, as calvex shows it after Open and the file\n"
-           "list's Plot, into a picture, with no display. The file is read as Open reads it (its first\n"
-           "line tells single-input from dual-input data), the unit and temperature span come from its\n"
-           "first record, and the picture is the plot window's at that size.\n"
+           "Draws the stored-data plot of data files, as calvex shows it after Open and the file\n"
+           "list's Plot, into a picture, with no display. A file is read as Open reads it (its first\n"
+           "line tells single-input from dual-input data); calvex-record's CSV (--format csv) is read\n"
+           "too. The unit and temperature span come from the first record, and the picture is the plot\n"
+           "window's at that size unless --style report is given.\n"
+           "\n"
+           "Several files are drawn on one time line in the order of their times: files whose records\n"
+           "carry a date (a CSV's time stamps, or a date such as 2026-12-10 or 20261210 in the file's\n"
+           "name) by their first record's date and time, then files without one in the order given.\n"
+           "A time earlier than the one before it in a file is on the next day. All the files must\n"
+           "hold the first one's kind of data. In the window's look the records follow one another\n"
+           "and the curves break between files; in the report style they stand at their times, so a\n"
+           "stretch without records shows, and the curves break there too.\n"
            "\n"
            "  --output OUT, -o   the picture; its extension picks PNG, SVG or PDF. It is written\n"
            "                     whole or not at all\n"
@@ -143,7 +178,15 @@ std::string plotHelp() {
            "                     K 0..2000); records are converted to it\n"
            "  --temperatures T1:T2\n"
            "                     the axis from T1 to T2, as typed in the Limit dialog's Min and Max\n"
-           "  --records R1:R2    records R1 to R2 (from 1), as typed in its From and To\n"
+           "  --records R1:R2    records R1 to R2 (from 1, counted over all the files), as typed in\n"
+           "                     its From and To\n"
+           "  --style report     a picture for a report: a title, axis titles, round ticks, the\n"
+           "                     records at their times with dates where known, the legend inside\n"
+           "                     the picture (default --style window: the plot window's look)\n"
+           "  --title TEXT       the report's title, with --style report (default the file names\n"
+           "                     with the first and the last record's date and time)\n"
+           "  --fit              the axis fitted to the plotted readings, as the plot's Fit button\n"
+           "                     does: a small margin, labels on round numbers\n"
            "  --help, -h         this text;  --version, -v  the version\n"
            "\n"
            "--temperatures and --records are checked as the Limit dialog checks them: T1 at least the\n"
@@ -151,14 +194,15 @@ std::string plotHelp() {
            "file's records. Either alone keeps the other as the dialog shows it (the whole span, all\n"
            "the records). A side left empty counts as 0, as an empty box does.\n"
            "\n"
-           "Exit status: 0 the picture was written, 1 the file could not be read or the picture not\n"
-           "written, 2 bad arguments or a range the Limit dialog refuses. Messages go to standard\n"
-           "error.\n"
+           "Exit status: 0 the picture was written, 1 a file could not be read or was refused (not a\n"
+           "data file, or of the other kind than the first) or the picture not written, 2 bad\n"
+           "arguments or a range the Limit dialog refuses. Messages go to standard error.\n"
            "\n"
            "Examples:\n"
            "  calvex-plot lab.txt --output lab.png\n"
            "  calvex-plot week.txt -o week.svg --size 1920x1080 --unit F\n"
-           "  calvex-plot lab.txt -o morning.pdf --temperatures 15:35 --records 1:3600\n";
+           "  calvex-plot lab.txt -o morning.pdf --temperatures 15:35 --records 1:3600\n"
+           "  calvex-plot oven-2026-12-*.txt -o week.png --style report --fit --size 1920x1080\n";
 }
 
 }  // namespace calvex

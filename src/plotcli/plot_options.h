@@ -17,7 +17,8 @@ inline constexpr int kPlotMaxSide = 8192;
 
 // What calvex-plot was asked to draw.
 struct PlotOptions {
-    std::string input;
+    // The data files, in the order given; one at least, none of them empty.
+    std::vector<std::string> inputs;
     std::string output;
     PictureFormat format = PictureFormat::Png;
     int width = 1200;
@@ -27,6 +28,14 @@ struct PlotOptions {
     // The range dialog's boxes as typed: TxtT1 and TxtT2, TxtR1 and TxtR2.
     std::optional<std::pair<std::string, std::string>> temperatures;
     std::optional<std::pair<std::string, std::string>> records;
+    // The plot window's "Fit": the axis spans the plotted readings, on round ticks.
+    bool fit = false;
+
+    // --style report: a picture for a report (title, axis titles, dates, round ticks) rather than
+    // the plot window's look.
+    bool report = false;
+    // --title: the report's title in place of the file names and times.
+    std::optional<std::string> title;
 
     bool help = false;
     bool version = false;

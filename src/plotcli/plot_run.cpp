@@ -1,18 +1,23 @@
 #include "plotcli/plot_run.h"
 
 #include <QGuiApplication>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "canvas/picture_file.h"
-#include "files/data_file_reader.h"
+#include "files/data_file_set.h"
 #include "instrument/text_format.h"
+#include "lists/grid.h"
 #include "lists/headless_lists.h"
 #include "lists/list_layout.h"
 #include "platform/headless_services.h"
 #include "platform/system_clock.h"
 #include "plot/plot_chart.h"
+#include "plot/plot_fit.h"
 #include "plot/plot_range_check.h"
 #include "plot/plot_variables.h"
+#include "plot/report_chart.h"
 #include "session/session.h"
 
 namespace calvex {
@@ -51,20 +56,43 @@ int runPlot(const PlotOptions& o, const QFont& font, Dialogs& dialogs) {
     HeadlessLists lists;
     session.lists = &lists;
 
-    if (!OpenDataFile(session, o.input))
+    DataFileSet files;
+    if (!readDataFileSet(session, o.inputs, files))
         return 1;
-    if (sameFile(o.input, o.output)) {
-        dialogs.message("The picture would replace the data file it is drawn from:\n" + o.output,
-                        kCriticalStop);
-        return 1;
+    for (const std::string& input : o.inputs) {
+        if (sameFile(input, o.output)) {
+            dialogs.message("The picture would replace the data file it is drawn from:\n" + o.output,
+                            kCriticalStop);
+            return 1;
+        }
     }
-    TableWindow* list = lists.window(ListKind::File, true);
-    if (list == nullptr)
-        list = lists.window(ListKind::File, false);
+    // The records fill the file list as "Open" fills it, the files one after another in the order
+    // of their times.
+    TableWindow* list = lists.show(ListKind::File, files.dual);
     if (list == nullptr)
         return 1;
-    setPlotVariables(session, list->grid(), ListKind::File,
-                     listLayout(ListKind::File, list->dual()).unitColumn);
+    Grid& grid = list->grid();
+    grid.setRows(1);
+    std::size_t total = 1;
+    for (const TimedFile& file : files.files)
+        total += file.rows.size();
+    grid.reserveRows(total);
+    ReportChart chart;
+    chart.seconds.reserve(total);
+    std::vector<std::string> names;
+    for (TimedFile& file : files.files) {
+        if (grid.rows() > 1)
+            chart.breaks.push_back(grid.rows());
+        for (std::string& row : file.rows)
+            grid.takeItemUntold(std::move(row));
+        file.rows = {};
+        chart.seconds.insert(chart.seconds.end(), file.seconds.begin(), file.seconds.end());
+        names.push_back(std::filesystem::path(file.path).filename().string());
+    }
+    grid.tellAppended();
+    list->setCaption(names.front());
+
+    setPlotVariables(session, grid, ListKind::File, listLayout(ListKind::File, files.dual).unitColumn);
     if (o.unit)
         setPlotUnit(session, *o.unit);
     if (o.temperatures || o.records) {
@@ -75,19 +103,52 @@ int runPlot(const PlotOptions& o, const QFont& font, Dialogs& dialogs) {
         }
         applyPlotRange(session, entry);
     }
+    if (o.fit && !fitPlotAxis(session, list->grid(), list->dual()))
+        dialogs.message("The plotted records hold no readings to fit the axis to; it keeps its whole span.",
+                        64);
     // The plot window's Form_Load.
     session.GridColor = 7;
 
-    std::string caption = kPlotCaption;
-    const PlotCaption shown{[&caption] { return caption; },
-                            [&caption](const std::string& text) { caption = text; }};
     std::string error;
-    const bool written = saveChartPicture(
-        o.output, o.format, QSize(o.width, o.height), font,
-        [&](Canvas& canvas) {
-            return drawPlotChart(session, canvas, shown, o.width, o.height, &list->grid(), list->dual());
-        },
-        error, "The records could not be drawn.");
+    bool written = false;
+    if (o.report) {
+        const bool anyDated =
+            std::any_of(files.files.begin(), files.files.end(), [](const TimedFile& f) { return f.dated; });
+        chart.days = files.dated ? TimeDays::Calendar : anyDated ? TimeDays::None : TimeDays::Counted;
+        if (o.title) {
+            chart.title = *o.title;
+        } else {
+            const auto firstIndex = static_cast<std::size_t>(std::llround(session.PlotFirstRecord) - 1);
+            const auto lastIndex = static_cast<std::size_t>(std::llround(session.PlotLastRecord) - 1);
+            std::int64_t first = kNoTime;
+            std::int64_t last = kNoTime;
+            for (std::size_t i = firstIndex; i <= lastIndex && i < chart.seconds.size(); ++i) {
+                if (chart.seconds[i] == kNoTime)
+                    continue;
+                if (first == kNoTime)
+                    first = chart.seconds[i];
+                last = chart.seconds[i];
+            }
+            chart.title = defaultReportTitle(names, first, last, chart.days);
+        }
+        written = saveChartPicture(
+            o.output, o.format, QSize(o.width, o.height), font,
+            [&](Canvas& canvas) {
+                return drawReportChart(session, canvas, o.width, o.height, grid, files.dual, chart);
+            },
+            error, "The records could not be drawn.");
+    } else {
+        std::string caption = kPlotCaption;
+        const PlotCaption shown{[&caption] { return caption; },
+                                [&caption](const std::string& text) { caption = text; }};
+        written = saveChartPicture(
+            o.output, o.format, QSize(o.width, o.height), font,
+            [&](Canvas& canvas) {
+                return drawPlotChart(session, canvas, shown, o.width, o.height, &grid, files.dual,
+                                     chart.breaks);
+            },
+            error, "The records could not be drawn.");
+    }
     if (!written) {
         dialogs.message("The picture could not be written:\n" + o.output + "\n\n" + error, kCriticalStop);
         return 1;

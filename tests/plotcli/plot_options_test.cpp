@@ -58,7 +58,7 @@ TEST(PlotOptions, ReadsTheFileThePictureAndTheRange) {
         SCOPED_TRACE(joined);
         const PlotOptions o = parsePlotOptions(c.arguments);
         ASSERT_EQ(o.error, "");
-        EXPECT_EQ(o.input, "lab.txt");
+        EXPECT_EQ(o.inputs, std::vector<std::string>{"lab.txt"});
         EXPECT_EQ(o.format, c.format);
         EXPECT_EQ(o.width, c.width);
         EXPECT_EQ(o.height, c.height);
@@ -75,7 +75,9 @@ TEST(PlotOptions, RefusesWhatCannotBeDrawnAndSaysWhy) {
         {{"lab.txt"}, "--output OUT.png, OUT.svg or OUT.pdf is needed"},
         {{"lab.txt", "-o", "lab.jpg"}, "--output names the picture's format by its extension"},
         {{"lab.txt", "-o", "png"}, "--output names the picture's format by its extension"},
-        {{"lab.txt", "more.txt", "-o", "a.png"}, "unexpected argument 'more.txt'"},
+        {{"lab.txt", "", "-o", "a.png"}, "a data file's name is empty"},
+        {{"lab.txt", "-o", "a.png", "--style", "fancy"}, "--style takes window or report"},
+        {{"lab.txt", "-o", "a.png", "--title", "Oven"}, "--title is for --style report"},
         {{"lab.txt", "-o", "a.png", "--colour"}, "'colour'"},
         {{"lab.txt", "-o"}, "'-o'"},
         {{"lab.txt", "-o", "a.png", "--size", "399x800"},

@@ -32,7 +32,7 @@ struct PlotRunTest : ::testing::Test {
     }
     static PlotOptions options(const std::string& input, const std::string& output) {
         PlotOptions o;
-        o.input = input;
+        o.inputs = {input};
         o.output = output;
         o.format = pictureFormatOf(output).value_or(PictureFormat::Png);
         return o;
