@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Calvex needs to build, test, run, install-check and package, when
-# any is missing.
+# Installs the Debian packages Calvex needs to build, test, run, install-check and package, and the
+# ones named as arguments (scripts/screenshots.sh names its own), when any is missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-dejavu-core clang-format poppler-utils
-          desktop-file-utils appstream dpkg-dev file groff-base influxdb victoria-metrics)
+          desktop-file-utils appstream dpkg-dev file groff-base influxdb victoria-metrics "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
