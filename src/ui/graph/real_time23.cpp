@@ -187,8 +187,9 @@ void RealTime23::toggleFit() {
     else
         fitted = m_chart.fit();
     m_image.endBatch();
+    // Told without waiting for an answer: the window may close while the message stands.
     if (!fitted) {
-        m_session.dialogs.message(
+        m_session.dialogs.notify(
             "The graph shows no readings to fit the scale to yet; the scale stays as it is.", kInformation);
     }
     m_fit->setChecked(m_session.graphFit.on);

@@ -156,8 +156,9 @@ void ListPlot1::toggleFit() {
         unfitPlotAxis(m_session);
     } else {
         const PlotSource source = m_owner.source();
+        // Told without waiting for an answer: the window may close while the message stands.
         if (source.grid == nullptr || !fitPlotAxis(m_session, *source.grid, source.dual)) {
-            m_session.dialogs.message(
+            m_session.dialogs.notify(
                 "The plotted records hold no readings to fit the scale to; the scale stays as it is.",
                 kInformation);
         }

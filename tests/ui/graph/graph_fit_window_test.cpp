@@ -130,6 +130,7 @@ TEST_F(GraphFitWindowTest, WithoutReadingsFitSaysSoAndLeavesTheScale) {
     EXPECT_EQ(ts.dialogs.messages[0].text,
               "The graph shows no readings to fit the scale to yet; the scale stays as it is.");
     EXPECT_EQ(ts.dialogs.messages[0].style, 64);
+    EXPECT_EQ(ts.dialogs.notices, 1);
     EXPECT_FALSE(fit()->isChecked());
     EXPECT_FALSE(session.graphFit.on);
     EXPECT_EQ(session.GraphMin, -200);

@@ -132,6 +132,7 @@ TEST_F(ListPlot1FitTest, WithoutReadingsFitSaysSoAndLeavesTheScale) {
     EXPECT_EQ(t.dialogs.messages[0].text,
               "The plotted records hold no readings to fit the scale to; the scale stays as it is.");
     EXPECT_EQ(t.dialogs.messages[0].style, 64);
+    EXPECT_EQ(t.dialogs.notices, 1);
     EXPECT_FALSE(s.plotFit.on);
     EXPECT_FALSE(w->fitButton()->isChecked());
     EXPECT_EQ(s.PlotTempMin, -200);
