@@ -51,4 +51,50 @@ private:
     std::optional<double> m_high;
 };
 
+// How the temperature axis is labelled.
+enum class AxisLabels {
+    // 17 ticks (the even ones longer) and nine labels at the eighths of the span.
+    Eighths,
+    // An axis fitted to the readings: a long tick and its label on every round tick
+    // (roundTicks), a short tick halfway between them.
+    RoundTicks,
+};
+
+// A temperature axis fitted to the readings by "Fit", and the span it had before, which turning
+// "Fit" off gives back.
+struct AxisFit {
+    bool on = false;
+    double unfittedMin = 0;
+    double unfittedMax = 0;
+
+    // Puts an axis on the fitted axis of `readings`, kept within `limitMin` .. `limitMax`
+    // (fitAxisWithin), keeping the scale it had before the first fit. False, and nothing changes,
+    // when there are no readings or nothing fits.
+    bool fitTo(double& min, double& max, const ValueSpan& readings, double limitMin, double limitMax) {
+        if (readings.empty())
+            return false;
+        const FittedAxis fitted = fitAxisWithin(readings.low(), readings.high(), limitMin, limitMax);
+        if (fitted.ticks.count == 0)
+            return false;
+        if (!on) {
+            unfittedMin = min;
+            unfittedMax = max;
+        }
+        on = true;
+        min = fitted.min;
+        max = fitted.max;
+        return true;
+    }
+    // Gives the axis back the scale it had before the fit.
+    void unfit(double& min, double& max) {
+        if (!on)
+            return;
+        on = false;
+        min = unfittedMin;
+        max = unfittedMax;
+    }
+    // How the axis is labelled: on round ticks while it is fitted.
+    AxisLabels labels() const { return on ? AxisLabels::RoundTicks : AxisLabels::Eighths; }
+};
+
 }  // namespace calvex

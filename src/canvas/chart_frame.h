@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/axis_ticks.h"
 #include "canvas/canvas.h"
 
 namespace calvex {
@@ -13,15 +14,6 @@ struct ChartArea {
     double base = 0;
     double width = 0;
     double height = 0;
-};
-
-// How the temperature axis is labelled.
-enum class AxisLabels {
-    // 17 ticks (the even ones longer) and nine labels at the eighths of the span.
-    Eighths,
-    // An axis fitted to the readings: a long tick and its label on every round tick
-    // (roundTicks), a short tick halfway between them.
-    RoundTicks,
 };
 
 // The frame both charts share: the two axes and the temperature axis's ticks and labels, from

@@ -3,14 +3,7 @@
 namespace calvex {
 
 bool fitGraphAxis(Session& s, const ValueSpan& readings) {
-    if (readings.empty())
-        return false;
-    const FittedAxis fitted =
-        fitAxisWithin(readings.low(), readings.high(), s.GraphLimitMin, s.GraphLimitMax);
-    if (fitted.ticks.count == 0)
-        return false;
-    s.graphFit.fit(s.GraphMin, s.GraphMax, fitted.min, fitted.max);
-    return true;
+    return s.graphFit.fitTo(s.GraphMin, s.GraphMax, readings, s.GraphLimitMin, s.GraphLimitMax);
 }
 
 void unfitGraphAxis(Session& s) {
@@ -18,7 +11,7 @@ void unfitGraphAxis(Session& s) {
 }
 
 AxisLabels graphAxisLabels(const Session& s) {
-    return s.graphFit.on ? AxisLabels::RoundTicks : AxisLabels::Eighths;
+    return s.graphFit.labels();
 }
 
 }  // namespace calvex

@@ -33,14 +33,8 @@ ValueSpan plotReadingSpan(const Session& s, const Grid& grid, bool dual) {
 }
 
 bool fitPlotAxis(Session& s, const Grid& grid, bool dual) {
-    const ValueSpan span = plotReadingSpan(s, grid, dual);
-    if (span.empty())
-        return false;
-    const FittedAxis fitted = fitAxisWithin(span.low(), span.high(), s.PlotTempLimitMin, s.PlotTempLimitMax);
-    if (fitted.ticks.count == 0)
-        return false;
-    s.plotFit.fit(s.PlotTempMin, s.PlotTempMax, fitted.min, fitted.max);
-    return true;
+    return s.plotFit.fitTo(s.PlotTempMin, s.PlotTempMax, plotReadingSpan(s, grid, dual), s.PlotTempLimitMin,
+                           s.PlotTempLimitMax);
 }
 
 void unfitPlotAxis(Session& s) {
@@ -48,7 +42,7 @@ void unfitPlotAxis(Session& s) {
 }
 
 AxisLabels plotAxisLabels(const Session& s) {
-    return s.plotFit.on ? AxisLabels::RoundTicks : AxisLabels::Eighths;
+    return s.plotFit.labels();
 }
 
 }  // namespace calvex

@@ -103,14 +103,12 @@ int runPlot(const PlotOptions& o, const QFont& font, Dialogs& dialogs) {
         }
         applyPlotRange(session, entry);
     }
-    if (o.fit && !fitPlotAxis(session, list->grid(), list->dual()))
+    if (o.fit && !fitPlotAxis(session, grid, files.dual))
         dialogs.message("The plotted records hold no readings to fit the axis to; it keeps its whole span.",
                         64);
     // The plot window's Form_Load.
     session.GridColor = 7;
 
-    std::string error;
-    bool written = false;
     if (o.report) {
         const bool anyDated =
             std::any_of(files.files.begin(), files.files.end(), [](const TimedFile& f) { return f.dated; });
@@ -131,24 +129,20 @@ int runPlot(const PlotOptions& o, const QFont& font, Dialogs& dialogs) {
             }
             chart.title = defaultReportTitle(names, first, last, chart.days);
         }
-        written = saveChartPicture(
-            o.output, o.format, QSize(o.width, o.height), font,
-            [&](Canvas& canvas) {
-                return drawReportChart(session, canvas, o.width, o.height, grid, files.dual, chart);
-            },
-            error, "The records could not be drawn.");
-    } else {
-        std::string caption = kPlotCaption;
-        const PlotCaption shown{[&caption] { return caption; },
-                                [&caption](const std::string& text) { caption = text; }};
-        written = saveChartPicture(
-            o.output, o.format, QSize(o.width, o.height), font,
-            [&](Canvas& canvas) {
-                return drawPlotChart(session, canvas, shown, o.width, o.height, &grid, files.dual,
-                                     chart.breaks);
-            },
-            error, "The records could not be drawn.");
     }
+
+    std::string caption = kPlotCaption;
+    const PlotCaption shown{[&caption] { return caption; },
+                            [&caption](const std::string& text) { caption = text; }};
+    std::string error;
+    const bool written = saveChartPicture(
+        o.output, o.format, QSize(o.width, o.height), font,
+        [&](Canvas& canvas) {
+            if (o.report)
+                return drawReportChart(session, canvas, o.width, o.height, grid, files.dual, chart);
+            return drawPlotChart(session, canvas, shown, o.width, o.height, &grid, files.dual, chart.breaks);
+        },
+        error, "The records could not be drawn.");
     if (!written) {
         dialogs.message("The picture could not be written:\n" + o.output + "\n\n" + error, kCriticalStop);
         return 1;

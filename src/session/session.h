@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "canvas/axis_ticks.h"
 #include "instrument/instrument_state.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -13,33 +14,6 @@
 namespace calvex {
 
 class Settings;
-
-// A temperature axis fitted to the readings by "Fit", and the span it had before, which turning
-// "Fit" off gives back.
-struct AxisFit {
-    bool on = false;
-    double unfittedMin = 0;
-    double unfittedMax = 0;
-
-    // Puts an axis on fitted limits, keeping the scale it had before the first fit.
-    void fit(double& min, double& max, double fittedMin, double fittedMax) {
-        if (!on) {
-            unfittedMin = min;
-            unfittedMax = max;
-        }
-        on = true;
-        min = fittedMin;
-        max = fittedMax;
-    }
-    // Gives the axis back the scale it had before the fit.
-    void unfit(double& min, double& max) {
-        if (!on)
-            return;
-        on = false;
-        min = unfittedMin;
-        max = unfittedMax;
-    }
-};
 
 // Everything the windows share for the whole run: the instrument state, the shared variables,
 // the machine's services, and the way to reach the windows of another folder. Created in main
